@@ -1,0 +1,97 @@
+// Library start and stop hooks, connect/disconnect through the plug-in, and
+// the trimming of "/TRVNS" namespace paths.
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "plugin_state.h"
+#include "trvns_log.h"
+
+namespace {
+
+constexpr char kPathPrefix[] = "/TRVNS";
+constexpr size_t kPathPrefixLength = sizeof kPathPrefix - 1;
+
+struct FreeDeleter {
+    void operator()(char *text) const { free(text); }
+};
+using HeapString = std::unique_ptr<char, FreeDeleter>;
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((constructor)) TRVNS_EXPORT void init_function(void) {
+    openlog("QTRVNS-MGMT", LOG_CONS | LOG_PID, LOG_LOCAL1);
+    setLogLevelFromServerConfig();
+    syslog(LOG_DEBUG, "mgmtapi library loaded");
+    trvnsClientStart();
+}
+
+__attribute__((destructor)) TRVNS_EXPORT void cleanup_function(void) {
+    syslog(LOG_DEBUG, "Unloading mgmtapi library");
+    trvnsClientStop();
+    // Wait for the watcher, so that unloading the library never leaves a
+    // thread running in unmapped code.
+    trvns::joinPluginWatcher();
+}
+
+TRVNS_EXPORT int trvnsClientStart(void) { return startPluginWatcher(); }
+
+TRVNS_EXPORT void trvnsClientStop(void) {
+    disconnectTrvNS();
+    stopPluginWatcher();
+}
+
+TRVNS_EXPORT int connectTrvNS(void) {
+    trvns::ActivePlugin plugin;
+    if (plugin.ops() == nullptr) {
+        TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
+        return -12;
+    }
+    HeapString server(getConfigValue("nsserver", "host"));
+    if (!server) TRVNS_LOG(LOG_ERR, "config read failed - nsserver host!");
+    HeapString port(getConfigValue("nsserver", "port"));
+    if (!port) TRVNS_LOG(LOG_ERR, "config read failed - nsserver port!");
+    HeapString certPath(getConfigValue("nsserver", "certpath"));
+    if (!certPath) TRVNS_LOG(LOG_ERR, "config read failed - nsserver clientCertPath!");
+    if (!server || !port || !certPath) {
+        TRVNS_LOG(LOG_ERR, "Missing config values, cannot connect");
+        return 12;
+    }
+    trvns_clientConfig config{server.get(), port.get(), certPath.get()};
+    return plugin.ops()->connect(&config);
+}
+
+TRVNS_EXPORT int disconnectTrvNS(void) {
+    trvns::ActivePlugin plugin;
+    if (plugin.ops() == nullptr) {
+        TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
+        return -12;
+    }
+    return plugin.ops()->disconnect();
+}
+
+TRVNS_EXPORT int TRVNS_MGMT_connectTrvNS(void) { return connectTrvNS(); }
+
+TRVNS_EXPORT int TRVNS_MGMT_disconnectTrvNS(void) { return disconnectTrvNS(); }
+
+TRVNS_EXPORT char *getTrimmedPath(const char *path) {
+    if (strncmp(path, kPathPrefix, kPathPrefixLength) != 0) {
+        TRVNS_LOG(LOG_WARNING, "Path prefix mismatch for '%s'", path);
+        return nullptr;
+    }
+    const char *rest = path + kPathPrefixLength;
+    bool needsSlash = *rest != '/';
+    size_t length = strlen(rest);
+    char *trimmed = static_cast<char *>(malloc(length + (needsSlash ? 2 : 1)));
+    if (trimmed == nullptr) {
+        TRVNS_LOG(LOG_ERR, "malloc failed");
+        return nullptr;
+    }
+    trimmed[0] = '/';
+    memcpy(trimmed + (needsSlash ? 1 : 0), rest, length + 1);
+    return trimmed;
+}
+
+}  // extern "C"
