@@ -1,8 +1,9 @@
 // Loading of the transport plug-in and the watcher that reloads it when a
 // file in the plug-in directory is created or written.
 //
-// Replaced plug-ins are opened with RTLD_NODELETE: their code stays mapped
-// after dlclose, because threads they started (gRPC's) may still run it.
+// Plug-ins are pinned with RTLD_NODELETE once their entry is found: their
+// code stays mapped after dlclose, because threads they started (gRPC's)
+// may still run it.
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -83,6 +84,13 @@ bool elfSegmentsPresent(const char *path) {
     return complete;
 }
 
+// A real plug-in stays mapped for the life of the process once loaded:
+// threads it started may still run its code after it was replaced.
+void pinLoadedObject(const char *path) {
+    void *pinned = dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    if (pinned != nullptr) dlclose(pinned);
+}
+
 void wakeWatcher() {
     int fd = gWakeFd.load();
     if (fd >= 0) {
@@ -136,7 +144,7 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
         TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, "file is incomplete (still being written?)");
         return -1;
     }
-    void *handle = dlopen(path, RTLD_NOW | RTLD_NODELETE);
+    void *handle = dlopen(path, RTLD_NOW);
     if (handle == nullptr) {
         TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, dlerror());
         return -1;
@@ -147,6 +155,7 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
         dlclose(handle);
         return -1;
     }
+    pinLoadedObject(path);
 
     WriteLock lock;
     unloadPluginLocked();

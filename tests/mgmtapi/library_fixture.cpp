@@ -1,0 +1,69 @@
+#include "library_fixture.h"
+
+#include <chrono>
+#include <cstdio>
+#include <dlfcn.h>
+#include <stdexcept>
+#include <thread>
+
+namespace trvns_test {
+
+SyslogCapture &syslogCapture() {
+    static SyslogCapture capture;
+    return capture;
+}
+
+void installPlugin(const std::string &builtFile, const std::string &name) {
+    std::string staged = std::string("/opt/brenvik/.staged-") + name;
+    copyFile(builtFile, staged);
+    if (rename(staged.c_str(), (std::string(kPluginDir) + name).c_str()) != 0) {
+        throw std::runtime_error("cannot install plug-in " + name);
+    }
+}
+
+TestPluginState &pluginState(const std::string &name) {
+    std::string path = std::string(kPluginDir) + name;
+    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
+    if (handle == nullptr) throw std::runtime_error(std::string("cannot open ") + path + ": " + dlerror());
+    auto state = reinterpret_cast<TestPluginState *(*)()>(dlsym(handle, "testPluginState"));
+    if (state == nullptr) throw std::runtime_error("no testPluginState in " + path);
+    TestPluginState *result = state();
+    dlclose(handle);
+    return *result;
+}
+
+std::string activePluginId() {
+    TestPluginState &a = pluginState(kPluginA);
+    TestPluginState &b = pluginState(kPluginB);
+    a.takeCalls();
+    b.takeCalls();
+    if (TRVNS_MGMT_disconnectTrvNS() == -12) return "none";
+    if (!a.takeCalls().empty()) return "a";
+    if (!b.takeCalls().empty()) return "b";
+    return "other";
+}
+
+bool waitForActivePlugin(const std::string &id) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (activePluginId() != id) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+void LibraryTest::SetUp() {
+    ASSERT_EQ(0, loadPlugin(kPluginA));
+    pluginA().reset();
+    pluginB().reset();
+    writeFile(kClientConfig, kDefaultClientConfig);
+    setConfigFile(kClientConfig);
+    log().clear();
+}
+
+void LibraryTest::TearDown() {
+    pluginA().reset();
+    pluginB().reset();
+}
+
+}  // namespace trvns_test

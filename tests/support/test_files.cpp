@@ -1,0 +1,72 @@
+#include "test_files.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace trvns_test {
+
+void writeFile(const std::string &path, const std::string &content) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) throw std::runtime_error("cannot write " + path);
+    file << content;
+}
+
+std::string readFile(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void removeFile(const std::string &path) { unlink(path.c_str()); }
+
+void copyFile(const std::string &from, const std::string &to) { writeFile(to, readFile(from)); }
+
+namespace {
+
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+RunResult run(const std::string &command, const std::string &input) {
+    char inName[] = "/tmp/trvns-in.XXXXXX";
+    char outName[] = "/tmp/trvns-out.XXXXXX";
+    char errName[] = "/tmp/trvns-err.XXXXXX";
+    int inFd = mkstemp(inName), outFd = mkstemp(outName), errFd = mkstemp(errName);
+    if (write(inFd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        throw std::runtime_error("cannot write stdin file");
+    }
+    lseek(inFd, 0, SEEK_SET);
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(inFd, 0);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    RunResult result;
+    lseek(outFd, 0, SEEK_SET);
+    lseek(errFd, 0, SEEK_SET);
+    result.out = readAll(outFd);
+    result.err = readAll(errFd);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    for (int fd : {inFd, outFd, errFd}) close(fd);
+    for (const char *name : {inName, outName, errName}) unlink(name);
+    return result;
+}
+
+}  // namespace trvns_test

@@ -1,0 +1,31 @@
+// Small file helpers for tests that run inside the private mount namespace.
+#ifndef TRVNS_TEST_FILES_H
+#define TRVNS_TEST_FILES_H
+
+#include <string>
+
+namespace trvns_test {
+
+constexpr char kClientConfig[] = "/etc/opt/brenvik/qtrvns/qtrvnsclientconfig.ini";
+constexpr char kServerConfig[] = "/etc/opt/brenvik/qtrvns/qtrvnsconfig.ini";
+constexpr char kTreeConfig[] = "/etc/opt/brenvik/Velgard/conf/tmz.conf";
+constexpr char kPluginDir[] = "/opt/brenvik/qtrvns/plugins/";
+
+void writeFile(const std::string &path, const std::string &content);
+std::string readFile(const std::string &path);
+void removeFile(const std::string &path);
+// Copies a file the way an administrator would (cp), creating or truncating.
+void copyFile(const std::string &from, const std::string &to);
+
+// Runs a command with /bin/sh, feeding `input` on stdin; collects stdout,
+// stderr and the exit status.
+struct RunResult {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+RunResult run(const std::string &command, const std::string &input = "");
+
+}  // namespace trvns_test
+
+#endif
