@@ -1,0 +1,403 @@
+#include "grpc_mgmt_ops.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
+
+#include "trvns_log.h"
+
+namespace {
+
+constexpr int32_t kStatCallFailed = -1;
+constexpr int32_t kInitServiceCallFailed = -12;
+constexpr int32_t kBadPageValue = -300;
+constexpr int32_t kNoMemory = 5;
+
+std::string orEmpty(const char *text) { return text ? text : std::string(); }
+
+std::string readWholeFile(const char *path) {
+    std::ifstream file(path, std::ios::in | std::ios::binary);
+    if (file.fail()) throw std::runtime_error(std::string("Unable to open file ") + path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// malloc'ed array of n elements; a zero-length request still allocates.
+template <typename Element>
+Element *allocateArray(size_t n) {
+    return static_cast<Element *>(calloc(n == 0 ? 1 : n, sizeof(Element)));
+}
+
+// Fills a freshly allocated array of `Element` from a repeated reply field.
+template <typename Element, typename Repeated, typename Extract>
+Element *extractAll(const Repeated &items, Extract extract) {
+    Element *array = allocateArray<Element>(static_cast<size_t>(items.size()));
+    if (array == nullptr) return nullptr;
+    for (int i = 0; i < items.size(); ++i) extract(&array[i], items.Get(i));
+    return array;
+}
+
+}  // namespace
+
+TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config) {
+    TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
+                 trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
+    grpc::SslCredentialsOptions tls;
+    tls.pem_root_certs = readWholeFile(config->clientCertPath);
+    std::string target = std::string(config->server) + ":" + config->port;
+    // Replies listing a large folder or page can exceed gRPC's default 4 MiB
+    // receive limit; they must arrive, not fail as if the server were down.
+    grpc::ChannelArguments arguments;
+    arguments.SetMaxReceiveMessageSize(-1);
+    channel_ = grpc::CreateCustomChannel(target, grpc::SslCredentials(tls), arguments);
+    stub_ = trvnamespace::TRVNamespaceServer::NewStub(channel_, grpc::StubOptions());
+}
+
+TRVNS_GrpcMgmtOps::~TRVNS_GrpcMgmtOps() {
+    stub_.reset();
+    channel_.reset();
+}
+
+template <typename Request, typename Reply>
+bool TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
+                             const Request &request, Reply &reply) {
+    grpc::ClientContext context;
+    return (stub_.get()->*rpc)(&context, request, &reply).ok();
+}
+
+template <typename Reply, typename Request>
+int32_t TRVNS_GrpcMgmtOps::callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
+                                          const Request &request, int32_t failed) {
+    Reply reply;
+    if (!call(rpc, request, reply)) return failed;
+    return reply.retcode();
+}
+
+int32_t TRVNS_GrpcMgmtOps::listContents(unsigned uid, const std::string &folderName, ListContentsOutput *out) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, folderName=%s", uid, folderName.c_str());
+    trvnamespace::ListContentsInput request;
+    request.set_foldername(folderName);
+    request.set_uid(uid);
+    trvnamespace::ListContentsReply reply;
+    if (!call(&Stub::ListContents, request, reply)) return kStatCallFailed;
+    out->retCode = reply.retcode();
+    out->firstCount = reply.firstnames_size();
+    out->secondCount = reply.secondnames_size();
+    out->firstNames = extractAll<char *>(reply.firstnames(), [](char **d, const std::string &s) { *d = copyText(s); });
+    out->secondNames = extractAll<char *>(reply.secondnames(), [](char **d, const std::string &s) { *d = copyText(s); });
+    if (out->firstNames == nullptr) out->firstCount = 0;
+    if (out->secondNames == nullptr) out->secondCount = 0;
+    return 0;
+}
+
+int32_t TRVNS_GrpcMgmtOps::objStat(unsigned uid, const std::string &nodeName, ObjStatOutput *out) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, nodeName=%s", uid, nodeName.c_str());
+    trvnamespace::ObjStatInput request;
+    request.set_nodename(nodeName);
+    request.set_uid(uid);
+    trvnamespace::ObjStatReply reply;
+    if (!call(&Stub::ObjStat, request, reply)) return kStatCallFailed;
+    out->retCode = reply.retcode();
+    out->isDir = reply.isdir();
+    out->elementCount = reply.elementcount();
+    int n = reply.metadata_size();
+    if (n >= 2) TRVNS_LOG(LOG_ERR, "The element count returned is >1: %d!", n);
+    out->metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
+    if (out->metadata == nullptr) {
+        out->metadataCount = 0;
+        return kNoMemory;
+    }
+    out->metadataCount = n;
+    printObjStatOut(out);
+    return 0;
+}
+
+int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageSize, ListAllOutput *out) {
+    if (pageNum < 0 || pageSize < 0) return kBadPageValue;
+    trvnamespace::ListAllInput request;
+    request.set_namespace_(orEmpty(nameSpace));
+    request.set_pagenum(pageNum);
+    request.set_pagesize(pageSize);
+    trvnamespace::ListAllReply reply;
+    if (!call(&Stub::ListAll, request, reply)) return kCallFailed;
+    if (reply.retcode() != 0) return reply.retcode();
+    out->retCode = 0;
+    out->totalJunctions = reply.totaljunctions();
+    out->count = reply.junctions_size();
+    out->entries = nullptr;
+    if (out->count > 0) {
+        out->entries = extractAll<JunctionListDataC>(reply.junctions(), extractMetadataForListAll);
+        if (out->entries == nullptr) {
+            out->count = 0;
+            return kNoMemory;
+        }
+    }
+    return 0;
+}
+
+int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, DirStatOutput *out) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, folderName=%s", uid, folderName.c_str());
+    trvnamespace::DirStatInput request;
+    request.set_foldername(folderName);
+    request.set_uid(uid);
+    trvnamespace::DirStatReply reply;
+    if (!call(&Stub::DirStat, request, reply)) return kCallFailed;
+    if (reply.retcode() != 0) return reply.retcode();
+    MetadataC *metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
+    if (metadata == nullptr) return kNoMemory;
+    out->retCode = 0;
+    out->isDir = reply.isdir();
+    out->elementCount = reply.metadata_size();
+    out->metadata = metadata;
+    return 0;
+}
+
+int32_t TRVNS_GrpcMgmtOps::getJunctionTarget(unsigned uid, const std::string &path, TargetListOutput *out,
+                                             unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, path=%s, options=%u", uid, path.c_str(), options);
+    trvnamespace::GetJunctionTargetInput request;
+    request.set_path(path);
+    request.set_options(options);
+    request.set_uid(uid);
+    trvnamespace::GetJunctionTargetReply reply;
+    if (!call(&Stub::GetJunctionTarget, request, reply)) return kCallFailed;
+    if (reply.retcode() != 0) return reply.retcode();
+    TargetC *targets = extractAll<TargetC>(reply.targets(), extractTarget);
+    if (targets == nullptr) return kNoMemory;
+    out->retCode = 0;
+    out->count = reply.targets_size();
+    out->targets = targets;
+    return 0;
+}
+
+int32_t TRVNS_GrpcMgmtOps::createJunction(const std::string &userName, const std::string &dirPath,
+                                          const std::string &junctionName, const std::string &targetServer,
+                                          const std::string &targetVolume, const std::string &targetPath,
+                                          const std::string &targetType, unsigned options) {
+    TRVNS_LOG(LOG_DEBUG,
+              "called with userName=%s, dirPath=%s, junctionName=%s, targetServer=%s, targetVolume=%s, "
+              "targetPath=%s, targetType=%s, options=%u",
+              userName.c_str(), dirPath.c_str(), junctionName.c_str(), targetServer.c_str(), targetVolume.c_str(),
+              targetPath.c_str(), targetType.c_str(), options);
+    trvnamespace::CreateJunctionInput request;
+    request.set_dirpath(dirPath);
+    request.set_junctionname(junctionName);
+    request.set_targetserver(targetServer);
+    request.set_targetvolume(targetVolume);
+    request.set_targetpath(targetPath);
+    request.set_targettype(targetType);
+    request.set_options(options);
+    return callForRetCode(&Stub::CreateJunction, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::createDirectory(const std::string &userName, const std::string &path, unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, options=%u", userName.c_str(), path.c_str(), options);
+    trvnamespace::CreateFolderInput request;
+    request.set_path(path);
+    request.set_options(options);
+    return callForRetCode(&Stub::CreateFolder, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::remove(const std::string &userName, const std::string &path, unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, options=%u", userName.c_str(), path.c_str(), options);
+    trvnamespace::RemoveInput request;
+    request.set_username(userName);
+    request.set_path(path);
+    request.set_options(options);
+    return callForRetCode(&Stub::Remove, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::rename(const std::string &userName, const std::string &path, const std::string &newName,
+                                  unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, newName=%s, options=%u", userName.c_str(), path.c_str(),
+              newName.c_str(), options);
+    trvnamespace::RenameInput request;
+    request.set_username(userName);
+    request.set_path(path);
+    request.set_newname(newName);
+    request.set_options(options);
+    return callForRetCode(&Stub::Rename, request);
+}
+
+namespace {
+
+// The trustee sub-message of grant and revoke; only grant sets the type.
+void fillTrustee(trvnamespace::Trustee *wire, const TrusteeC &trustee, bool setType) {
+    if (trustee.name != nullptr) wire->set_name(trustee.name);
+    if (trustee.guid != nullptr) wire->set_guid(trustee.guid);
+    if (setType) wire->set_type(1);
+    wire->set_rights(static_cast<int32_t>(trustee.rights));
+}
+
+}  // namespace
+
+int32_t TRVNS_GrpcMgmtOps::trusteeGrant(const std::string &userName, const std::string &path, TrusteeC &trustee,
+                                        unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, trusteeName=%s, options=%u", userName.c_str(),
+              path.c_str(), trvnsOrNull(trustee.name), options);
+    trvnamespace::TrusteeGrantInput request;
+    request.set_path(path);
+    fillTrustee(request.mutable_trustee(), trustee, true);
+    return callForRetCode(&Stub::TrusteeGrant, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::trusteeRevoke(const std::string &userName, const std::string &path, TrusteeC &trustee,
+                                         unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, trusteeName=%s, options=%u", userName.c_str(),
+              path.c_str(), trvnsOrNull(trustee.name), options);
+    trvnamespace::TrusteeRevokeInput request;
+    request.set_path(path);
+    fillTrustee(request.mutable_trustee(), trustee, false);
+    return callForRetCode(&Stub::TrusteeRevoke, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::trusteeList(const std::string &userName, const std::string &path, TrusteeListOutput *out,
+                                       unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, path=%s, options=%u", userName.c_str(), path.c_str(), options);
+    trvnamespace::TrusteeListInput request;
+    request.set_path(path);
+    trvnamespace::TrusteeListReply reply;
+    if (!call(&Stub::TrusteeList, request, reply)) return kCallFailed;
+    TrusteeC *trustees = extractAll<TrusteeC>(reply.trustees(), extractTrustee);
+    if (trustees == nullptr) return kNoMemory;
+    out->retCode = reply.retcode();
+    out->count = reply.trustees_size();
+    out->trustees = trustees;
+    printTrusteeListOut(out);
+    return out->retCode;
+}
+
+int32_t TRVNS_GrpcMgmtOps::move(const std::string &userName, const std::string &source, const std::string &target,
+                                unsigned options) {
+    TRVNS_LOG(LOG_DEBUG, "called with userName=%s, source=%s, target=%s, options=%u", userName.c_str(),
+              source.c_str(), target.c_str(), options);
+    trvnamespace::MoveInput request;
+    request.set_username(userName);
+    request.set_source(source);
+    request.set_target(target);
+    request.set_options(options);
+    return callForRetCode(&Stub::Move, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::getNamespaces(trvns_getNamespaces_input *in, NamespaceListC *out) {
+    TRVNS_LOG(LOG_DEBUG, "getNamespaces called with uid=%d, server=%s, options=%u", in->uid, trvnsOrNull(in->server),
+              in->options);
+    trvnamespace::GetNamespacesInput request;
+    request.set_server(orEmpty(in->server));
+    request.set_uid(in->uid);
+    request.set_options(in->options);
+    trvnamespace::GetNamespacesReply reply;
+    if (!call(&Stub::GetNamespaces, request, reply)) return kCallFailed;
+    NamespaceC *namespaces = extractAll<NamespaceC>(reply.namespaces(), extractNamespace);
+    if (namespaces == nullptr) return kNoMemory;
+    out->retCode = reply.retcode();
+    out->count = reply.namespaces_size();
+    out->namespaces = namespaces;
+    return out->retCode;
+}
+
+int32_t TRVNS_GrpcMgmtOps::setNSCifsAttr(trvns_setNSCifsAttr_input *in, const std::string &cifsAttr) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, name_space=%s, options=%u, cifsAttr=%s", in->uid,
+              trvnsOrNull(in->name_space), in->options, cifsAttr.c_str());
+    trvnamespace::SetNSCifsAttrInput request;
+    request.set_name_space(orEmpty(in->name_space));
+    request.set_cifsattr(cifsAttr);
+    request.set_uid(in->uid);
+    request.set_options(in->options);
+    return callForRetCode(&Stub::SetNSCifsAttr, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::getNSCifsAttr(trvns_getNSCifsAttr_input *in, std::string &cifsAttr) {
+    TRVNS_LOG(LOG_DEBUG, "called with uid=%d, name_space=%s, options=%u", in->uid, trvnsOrNull(in->name_space),
+              in->options);
+    trvnamespace::GetNSCifsAttrInput request;
+    request.set_name_space(orEmpty(in->name_space));
+    request.set_uid(in->uid);
+    request.set_options(in->options);
+    trvnamespace::GetNSCifsAttrReply reply;
+    if (!call(&Stub::GetNSCifsAttr, request, reply)) return kCallFailed;
+    cifsAttr = reply.cifsattr();
+    return reply.retcode();
+}
+
+int32_t TRVNS_GrpcMgmtOps::createNamespace(trvns_createNamespace_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with name=%s, options=%u", trvnsOrNull(in->name), in->options);
+    trvnamespace::CreateNamespaceInput request;
+    request.set_attribute1(orEmpty(in->attribute1));
+    request.set_name(orEmpty(in->name));
+    request.set_attribute2(orEmpty(in->attribute2));
+    request.set_uid(in->uid);
+    request.set_options(in->options);
+    return callForRetCode(&Stub::CreateNamespace, request);
+}
+
+namespace {
+
+// Delete, purge and salvage send the same three fields.
+template <typename Request, typename Record>
+Request namespaceRequest(const Record *in) {
+    Request request;
+    request.set_name(orEmpty(in->name));
+    request.set_uid(in->uid);
+    request.set_options(in->options);
+    return request;
+}
+
+}  // namespace
+
+int32_t TRVNS_GrpcMgmtOps::deleteNamespace(trvns_deleteNamespace_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with name=%s, options=%u", trvnsOrNull(in->name), in->options);
+    return callForRetCode(&Stub::DeleteNamespace, namespaceRequest<trvnamespace::DeleteNamespaceInput>(in));
+}
+
+int32_t TRVNS_GrpcMgmtOps::purgeNamespace(trvns_purgeNamespace_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with name=%s, options=%u", trvnsOrNull(in->name), in->options);
+    return callForRetCode(&Stub::PurgeNamespace, namespaceRequest<trvnamespace::PurgeNamespaceInput>(in));
+}
+
+int32_t TRVNS_GrpcMgmtOps::salvageNamespace(trvns_salvageNamespace_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with name=%s, options=%u", trvnsOrNull(in->name), in->options);
+    return callForRetCode(&Stub::SalvageNamespace, namespaceRequest<trvnamespace::SalvageNamespaceInput>(in));
+}
+
+int32_t TRVNS_GrpcMgmtOps::addVolumeEntry(trvns_addVolumeEntry_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with volumeName=%s, serverName=%s, targetType=%s, nameSpace=%s",
+              trvnsOrNull(in->volumeName), trvnsOrNull(in->serverName), trvnsOrNull(in->targetType),
+              trvnsOrNull(in->nameSpace));
+    trvnamespace::AddVolumeEntryInput request;
+    request.set_volumename(orEmpty(in->volumeName));
+    request.set_servername(orEmpty(in->serverName));
+    request.set_targettype(orEmpty(in->targetType));
+    request.set_namespace_(orEmpty(in->nameSpace));
+    return callForRetCode(&Stub::AddVolumeEntry, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::modifyVolumeEntry(trvns_modifyVolumeEntry_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with oldVolumeName=%s, newVolumeName=%s, serverName=%s",
+              trvnsOrNull(in->oldVolumeName), trvnsOrNull(in->newVolumeName), trvnsOrNull(in->serverName));
+    trvnamespace::ModifyVolumeEntryInput request;
+    request.set_oldvolumename(orEmpty(in->oldVolumeName));
+    request.set_newvolumename(orEmpty(in->newVolumeName));
+    request.set_servername(orEmpty(in->serverName));
+    request.set_targettype(orEmpty(in->targetType));
+    return callForRetCode(&Stub::ModifyVolumeEntry, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::removeVolumeEntry(trvns_removeVolumeEntry_input *in) {
+    TRVNS_LOG(LOG_DEBUG, "called with volumeName=%s, serverName=%s", trvnsOrNull(in->volumeName),
+              trvnsOrNull(in->serverName));
+    trvnamespace::RemoveVolumeEntryInput request;
+    request.set_volumename(orEmpty(in->volumeName));
+    request.set_servername(orEmpty(in->serverName));
+    request.set_targettype(orEmpty(in->targetType));
+    return callForRetCode(&Stub::RemoveVolumeEntry, request);
+}
+
+int32_t TRVNS_GrpcMgmtOps::initService(trvns_initService_input *in, trvns_initService_output * /*out*/) {
+    TRVNS_LOG(LOG_DEBUG, "called with principal=%s, options=%u", trvnsOrNull(in->principal), in->options);
+    trvnamespace::InitServiceInput request;
+    request.set_principal(orEmpty(in->principal));
+    request.set_options(in->options);
+    return callForRetCode(&Stub::InitService, request, kInitServiceCallFailed);
+}

@@ -1,0 +1,73 @@
+// TRVNS_GrpcMgmtOps: the gRPC client of the namespace service.  One
+// instance per connection; every operation is one blocking unary call with
+// a fresh client context.
+#ifndef TRVNS_GRPC_MGMT_OPS_H
+#define TRVNS_GRPC_MGMT_OPS_H
+
+#include <grpcpp/grpcpp.h>
+
+#include <memory>
+#include <string>
+
+#include "intermediate_records.h"
+#include "trvnamespace.grpc.pb.h"
+
+class TRVNS_GrpcMgmtOps {
+public:
+    // Throws std::runtime_error("Unable to open file <path>") when the root
+    // certificates cannot be read.
+    explicit TRVNS_GrpcMgmtOps(trvns_clientConfig *config);
+    ~TRVNS_GrpcMgmtOps();
+    TRVNS_GrpcMgmtOps(const TRVNS_GrpcMgmtOps &) = delete;
+    TRVNS_GrpcMgmtOps &operator=(const TRVNS_GrpcMgmtOps &) = delete;
+
+    int32_t listContents(unsigned uid, const std::string &folderName, ListContentsOutput *out);
+    int32_t objStat(unsigned uid, const std::string &nodeName, ObjStatOutput *out);
+    int32_t listAll(const char *nameSpace, int pageNum, int pageSize, ListAllOutput *out);
+    int32_t dirStat(unsigned uid, const std::string &folderName, DirStatOutput *out);
+    int32_t getJunctionTarget(unsigned uid, const std::string &path, TargetListOutput *out, unsigned options);
+    int32_t createJunction(const std::string &userName, const std::string &dirPath, const std::string &junctionName,
+                           const std::string &targetServer, const std::string &targetVolume,
+                           const std::string &targetPath, const std::string &targetType, unsigned options);
+    int32_t createDirectory(const std::string &userName, const std::string &path, unsigned options);
+    int32_t remove(const std::string &userName, const std::string &path, unsigned options);
+    int32_t rename(const std::string &userName, const std::string &path, const std::string &newName,
+                   unsigned options);
+    int32_t trusteeGrant(const std::string &userName, const std::string &path, TrusteeC &trustee, unsigned options);
+    int32_t trusteeRevoke(const std::string &userName, const std::string &path, TrusteeC &trustee, unsigned options);
+    int32_t trusteeList(const std::string &userName, const std::string &path, TrusteeListOutput *out,
+                        unsigned options);
+    int32_t move(const std::string &userName, const std::string &source, const std::string &target,
+                 unsigned options);
+    int32_t getNamespaces(trvns_getNamespaces_input *in, NamespaceListC *out);
+    int32_t setNSCifsAttr(trvns_setNSCifsAttr_input *in, const std::string &cifsAttr);
+    int32_t getNSCifsAttr(trvns_getNSCifsAttr_input *in, std::string &cifsAttr);
+    int32_t createNamespace(trvns_createNamespace_input *in);
+    int32_t deleteNamespace(trvns_deleteNamespace_input *in);
+    int32_t purgeNamespace(trvns_purgeNamespace_input *in);
+    int32_t salvageNamespace(trvns_salvageNamespace_input *in);
+    int32_t addVolumeEntry(trvns_addVolumeEntry_input *in);
+    int32_t modifyVolumeEntry(trvns_modifyVolumeEntry_input *in);
+    int32_t removeVolumeEntry(trvns_removeVolumeEntry_input *in);
+    int32_t initService(trvns_initService_input *in, trvns_initService_output *out);
+
+private:
+    using Stub = trvnamespace::TRVNamespaceServer::Stub;
+
+    // One unary call; true when the gRPC status is OK.
+    template <typename Request, typename Reply>
+    bool call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *), const Request &request,
+              Reply &reply);
+    // A call whose only result is the reply's retCode; `failed` when the
+    // call itself fails.
+    template <typename Reply, typename Request>
+    int32_t callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
+                           const Request &request, int32_t failed = kCallFailed);
+
+    static constexpr int32_t kCallFailed = 112;
+
+    std::shared_ptr<grpc::Channel> channel_;
+    std::unique_ptr<Stub> stub_;
+};
+
+#endif
