@@ -142,7 +142,7 @@ TEST_F(LogLevel, DebugLevelLetsTheConfirmationThrough) {
     setLogLevelFromServerConfig();
     EXPECT_EQ(0xff, currentMask());
     ASSERT_TRUE(log().waitFor("Server log level set to: DeBuG (mask: 255)"));
-    const LogLine *line = log().find("Server log level set to");
+    auto line = log().find("Server log level set to");
     EXPECT_EQ(LOG_DEBUG, line->priority);
     EXPECT_EQ(17, line->facility);  // LOG_LOCAL1
     EXPECT_EQ("QTRVNS-MGMT", line->ident);

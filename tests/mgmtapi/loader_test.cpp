@@ -22,7 +22,7 @@ TEST_F(LibraryTest, LoadPluginMakesTheFileActive) {
 
 TEST_F(LibraryTest, FailedLoadKeepsThePreviousPlugin) {
     EXPECT_EQ(-1, loadPlugin("no-such-plugin.so"));
-    const LogLine *line = log().find("dlopen(/opt/brenvik/qtrvns/plugins/no-such-plugin.so) failed: ");
+    auto line = log().find("dlopen(/opt/brenvik/qtrvns/plugins/no-such-plugin.so) failed: ");
     ASSERT_NE(nullptr, line) << log().dump();
     EXPECT_EQ(LOG_ERR, line->priority);
     EXPECT_EQ(0u, line->message.find("loadPlugin("));

@@ -103,7 +103,7 @@ TEST_F(PathOperations, NullPathIsRefusedBeforeThePlugin) {
         log().clear();
         EXPECT_EQ(-11, op.call(nullptr));
         EXPECT_TRUE(pluginA().takeCalls().empty());
-        const LogLine *line = log().find(op.nullMessage);
+        auto line = log().find(op.nullMessage);
         ASSERT_NE(nullptr, line) << log().dump();
         EXPECT_EQ(op.priority, line->priority);
         EXPECT_EQ(0u, line->message.find(std::string("TRVNS_MGMT_") + op.name + "("));
@@ -116,10 +116,10 @@ TEST_F(PathOperations, PathWithoutPrefixIsRefusedWithBothMessages) {
         log().clear();
         EXPECT_EQ(-11, op.call("ns1/dir1"));
         EXPECT_TRUE(pluginA().takeCalls().empty());
-        const LogLine *mismatch = log().find("Path prefix mismatch for 'ns1/dir1'");
+        auto mismatch = log().find("Path prefix mismatch for 'ns1/dir1'");
         ASSERT_NE(nullptr, mismatch) << log().dump();
         EXPECT_EQ(LOG_WARNING, mismatch->priority);
-        const LogLine *invalid = log().find(op.invalidMessage);
+        auto invalid = log().find(op.invalidMessage);
         ASSERT_NE(nullptr, invalid) << log().dump();
         EXPECT_EQ(op.priority, invalid->priority);
     }
@@ -277,7 +277,7 @@ TEST_F(LibraryTest, VersionedRecordsReachTheirSlotsAndFailuresAreLogged) {
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ(c.slot, calls[0].slot);
         EXPECT_EQ(c.args, calls[0].args);
-        const LogLine *line = log().find(std::string(c.slot) + " returned error 17");
+        auto line = log().find(std::string(c.slot) + " returned error 17");
         ASSERT_NE(nullptr, line) << log().dump();
         EXPECT_EQ(LOG_ERR, line->priority);
         pluginA().statuses[c.slot] = 0;

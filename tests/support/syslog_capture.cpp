@@ -1,5 +1,7 @@
 #include "syslog_capture.h"
 
+#include <poll.h>
+
 #include <cstring>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -50,14 +52,25 @@ SyslogCapture::SyslogCapture() {
     }
     int size = 4 << 20;
     setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    reader_ = std::thread([this] {
+        while (!stop_) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, 50) > 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                drainLocked();
+            }
+        }
+    });
 }
 
 SyslogCapture::~SyslogCapture() {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
     if (fd_ >= 0) close(fd_);
     unlink(kLogSocket);
 }
 
-void SyslogCapture::drain() {
+void SyslogCapture::drainLocked() {
     char buffer[65536];
     for (;;) {
         ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
@@ -68,19 +81,21 @@ void SyslogCapture::drain() {
     }
 }
 
-const std::vector<LogLine> &SyslogCapture::lines() {
-    drain();
+std::vector<LogLine> SyslogCapture::lines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    drainLocked();
     return lines_;
 }
 
 void SyslogCapture::clear() {
-    drain();
+    std::lock_guard<std::mutex> lock(mutex_);
+    drainLocked();
     lines_.clear();
 }
 
-const LogLine *SyslogCapture::find(const std::string &text) {
+std::unique_ptr<LogLine> SyslogCapture::find(const std::string &text) {
     for (const LogLine &line : lines()) {
-        if (line.message.find(text) != std::string::npos) return &line;
+        if (line.message.find(text) != std::string::npos) return std::make_unique<LogLine>(line);
     }
     return nullptr;
 }

@@ -1,10 +1,16 @@
 // Receives the process's (and its children's) syslog lines on a datagram
-// socket bound at /dev/log inside the test's private mount namespace.
+// socket bound at /dev/log inside the test's private mount namespace.  A
+// reader thread keeps the socket drained: senders block once a few
+// datagrams are queued (net.unix.max_dgram_qlen).
 #ifndef TRVNS_TEST_SYSLOG_CAPTURE_H
 #define TRVNS_TEST_SYSLOG_CAPTURE_H
 
+#include <atomic>
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace trvns_test {
@@ -25,23 +31,26 @@ public:
 
     // Reads everything that arrived so far and returns all lines since the
     // last clear().
-    const std::vector<LogLine> &lines();
+    std::vector<LogLine> lines();
     void clear();
 
     // True when a line whose message contains `text` is present.
     bool contains(const std::string &text);
     // Like contains(), waiting up to `timeout` for the line to arrive.
     bool waitFor(const std::string &text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // The first line whose message contains `text`, or null.
-    const LogLine *find(const std::string &text);
+    // A copy of the first line whose message contains `text`, or null.
+    std::unique_ptr<LogLine> find(const std::string &text);
     // Count of lines whose message contains `text`.
     int count(const std::string &text);
     std::string dump();
 
 private:
-    void drain();
+    void drainLocked();
     int fd_ = -1;
+    std::mutex mutex_;
     std::vector<LogLine> lines_;
+    std::atomic<bool> stop_{false};
+    std::thread reader_;
 };
 
 }  // namespace trvns_test
