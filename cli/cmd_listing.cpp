@@ -1,0 +1,279 @@
+// Listing commands: objstat, list -p, listJunctions / lj, list-junctions.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "commands.h"
+#include "handler_support.h"
+#include "help_texts.h"
+#include "messages.h"
+#include "trvns_mgmt.h"
+#include "user_name.h"
+#include "uxrlib.h"
+
+namespace cli {
+namespace {
+
+constexpr char kRootUser[] = "root";
+constexpr unsigned long kMaxPageValue = 2147483646UL;
+
+const option kObjectPathOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    QTRVNS_FORMAT_LONG_OPTIONS,
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kListDirectoryOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    {"user", required_argument, nullptr, 'u'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The long page options take their value only after '='.
+const option kListAllOptions[] = {
+    {"namespace", required_argument, nullptr, 'n'},
+    {"pagenum", optional_argument, nullptr, 'p'},
+    {"pagesize", optional_argument, nullptr, 's'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A path option and a format word, as objstat and list-junctions take them.
+// Returns -1 while parsing may go on, else the exit status.
+struct PathAndFormat {
+    const char *path = nullptr;
+    OutputFormat format;
+};
+
+int parsePathAndFormat(int argc, char **argv, PathAndFormat &parsed, void (*usage)()) {
+    resetOptionParser();
+    int c;
+    while ((c = getopt_long(argc, argv, "p:h", kObjectPathOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            usage();
+            return 0;
+        case 'p':
+            if (parsed.path != nullptr) return fail(msg::kDuplicatePath);
+            parsed.path = optarg;
+            break;
+        case OutputFormat::kJson:
+        case OutputFormat::kXml:
+        case OutputFormat::kText:
+            if (!parsed.format.take(c)) return fail(msg::kMultipleFormats);
+            break;
+        default:
+            return failWithUsage(msg::kUnknownOption, usage);
+        }
+    }
+    if (parsed.path == nullptr) return failWithUsage(msg::kPathRequired, usage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, usage);
+    return -1;
+}
+
+// One page value (number or size) of the junction listing.
+struct PageOption {
+    const char *duplicateMessage;
+    const char *usageMessage;
+    const char *invalidMessage;
+    const char *nonDigitMessage;
+    bool given = false;
+    int32_t value = 0;
+};
+
+// Returns -1 when the value is taken, else the exit status.
+int takePageValue(PageOption &page, const char *text) {
+    if (page.given) return fail(page.duplicateMessage);
+    page.given = true;
+    if (text == nullptr) return fail(page.usageMessage);
+    errno = 0;
+    char *end = nullptr;
+    long value = strtol(text, &end, 10);
+    if (errno == ERANGE || static_cast<unsigned long>(value) > kMaxPageValue) return fail(page.invalidMessage);
+    if (end == text) return fail(page.nonDigitMessage);
+    page.value = static_cast<int32_t>(value);
+    return -1;
+}
+
+void freeListAllRows(trvns_listAll_output &result) {
+    if (result.entries == nullptr) return;
+    for (int32_t i = 0; i < result.count; ++i) {
+        free(result.entries[i].folderName);
+        free(result.entries[i].junctionName);
+        free(result.entries[i].targetPath);
+    }
+    free(result.entries);
+}
+
+const char *missingValueLine(int option) {
+    switch (option) {
+    case 'p': return msg::kPagenumMissing;
+    case 'n': return msg::kNamespaceMissing;
+    case 's': return msg::kPagesizeMissing;
+    default: return msg::kUnknownOptionSupplied;
+    }
+}
+
+}  // namespace
+
+int ObjStatHandler(int argc, char **argv) {
+    PathAndFormat parsed;
+    int exitStatus = parsePathAndFormat(argc, argv, parsed, help::objStatUsage);
+    if (exitStatus >= 0) return exitStatus;
+    puts(msg::kObjStatCalled);
+    printf(msg::kPathLine, parsed.path);
+    printf(msg::kOutputFormat, parsed.format.name());
+
+    int status = connectService();
+    if (status != 0) return status;
+    trvns_objStat_output result{};
+    status = TRVNS_MGMT_objStat(0, parsed.path, &result);
+    if (status == 0) {
+        printObjStatout(&result);
+        TRVNS_MGMT_freeObjStatout(&result);
+    }
+    disconnectService();
+    return status;
+}
+
+int ListDirectoryHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *path = nullptr;
+    const char *user = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, "p:u:h", kListDirectoryOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'p':
+            if (path != nullptr) return fail(msg::kDuplicatePath);
+            path = optarg;
+            break;
+        case 'u':
+            if (user != nullptr) return fail(msg::kDuplicateUser);
+            user = optarg;
+            break;
+        case 'h':
+            if (path != nullptr && user != nullptr) break;  // ignored once both are given
+            help::listDirectoryUsage();
+            return 0;
+        case '?':
+            // Guess what is missing from what was seen so far.
+            if (path == nullptr) printError(msg::kListPathNotProvided);
+            if (user == nullptr) printError(msg::kListUserNotProvided);
+            return kExitUsageError;
+        default:
+            return failWithUsage(msg::kUnknownOption, help::listDirectoryUsage);
+        }
+    }
+    if (path == nullptr) return failWithUsage(msg::kListPathRequired, help::listDirectoryUsage);
+    if (user == nullptr) user = kRootUser;
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::listDirectoryUsage);
+
+    int status = connectService();
+    if (status != 0) return status;
+    uint32_t uid = 0;
+    HeapString canonical;
+    if (strcmp(user, kRootUser) != 0) {
+        canonical.reset(processUserName(user));
+        if (!canonical) {
+            puts(msg::kFailedToProcessUser);
+            disconnectService();
+            return kExitUsageError;
+        }
+        int lookup = uxrlib_get_uid_from_uname(0, canonical.get(), &uid);
+        if (lookup != 0) {
+            printf(msg::kUxrLookupFailed, lookup);
+            disconnectService();
+            return lookup;
+        }
+    }
+    trvns_dirStat_output result{};
+    status = TRVNS_MGMT_dirStat(uid, path, &result);
+    if (status != 0) {
+        printf(msg::kDirectoryListingFailed, statusText(status));
+    } else {
+        printDirStatout(&result);
+        TRVNS_MGMT_freeDirStatout(&result);
+    }
+    disconnectService();
+    return status;
+}
+
+int ListAllJunctionsHandler(int argc, char **argv) {
+    resetOptionParser();
+    errno = 0;
+    const char *nameSpace = nullptr;
+    PageOption pageNum{msg::kDuplicatePagenum, msg::kPagenumUsage, msg::kPagenumInvalid, msg::kPagenumNonDigit};
+    PageOption pageSize{msg::kDuplicatePagesize, msg::kPagesizeUsage, msg::kPagesizeInvalid, msg::kPagesizeNonDigit};
+    int c;
+    while ((c = getopt_long(argc, argv, "n:p:s:h", kListAllOptions, nullptr)) != -1) {
+        int exitStatus = -1;
+        switch (c) {
+        case 'n':
+            if (nameSpace != nullptr) return fail(msg::kDuplicateNamespace);
+            nameSpace = optarg;
+            break;
+        case 'h':
+            if (nameSpace != nullptr) break;  // ignored once the namespace is given
+            help::junctionListingUsage();
+            return 0;
+        case 'p':
+            exitStatus = takePageValue(pageNum, optarg);
+            break;
+        case 's':
+            exitStatus = takePageValue(pageSize, optarg);
+            break;
+        case '?':
+            puts(missingValueLine(optopt));
+            help::junctionListingUsage();
+            return kExitUsageError;
+        default:
+            return failWithUsage(msg::kUnknownOption, help::junctionListingUsage);
+        }
+        if (exitStatus >= 0) return exitStatus;
+    }
+    if (nameSpace == nullptr) return failWithUsage(msg::kNamespaceRequired, help::junctionListingUsage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::junctionListingUsage);
+
+    int status = connectService();
+    if (status != 0) {
+        printf(msg::kServerConnectFailed, status);
+        return status;
+    }
+    trvns_listAll_output result{};
+    status = TRVNS_MGMT_listAll(nameSpace, pageNum.value, pageSize.value, &result);
+    if (status != 0) {
+        printf(msg::kListAllFailedCode, status);
+        printf(msg::kListAllFailed, statusText(status));
+    } else {
+        if (result.count == 0) printf(msg::kNoJunctions, 0);
+        printListAllJunctionsout(&result, pageNum.value, pageSize.value);
+        freeListAllRows(result);
+    }
+    disconnectService();
+    return status;
+}
+
+int ListJunctionsHandler(int argc, char **argv) {
+    PathAndFormat parsed;
+    int exitStatus = parsePathAndFormat(argc, argv, parsed, help::listJunctionsUsage);
+    if (exitStatus >= 0) return exitStatus;
+    puts(msg::kListJunctionsCalled);
+    printf(msg::kDirectoryPathLine, parsed.path);
+    printf(msg::kOutputFormat, parsed.format.name());
+
+    int status = connectService();
+    if (status != 0) {
+        printf(msg::kServerConnectFailed, status);
+        return status;
+    }
+    printf(msg::kListingJunctionsAt, parsed.path);
+    status = TRVNS_MGMT_listJunctions(parsed.path, nullptr, 0);
+    if (status != 0) printf(msg::kListJunctionsFailed, status);
+    printf(msg::kDisconnectCompleted, disconnectService());
+    return status;
+}
+
+}  // namespace cli

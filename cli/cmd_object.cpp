@@ -1,0 +1,197 @@
+// delete, rename, move and gettarget: one existing folder or junction.
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+#include "handler_support.h"
+#include "help_texts.h"
+#include "messages.h"
+#include "trvns_mgmt.h"
+
+namespace cli {
+namespace {
+
+constexpr size_t kMaxDeletePathLength = 4090;
+constexpr uint32_t kAnyUser = 0xffffffffu;  // uid -1
+
+const option kPathOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kRenameOptions[] = {
+    {"oldname", required_argument, nullptr, 'o'},
+    {"newname", required_argument, nullptr, 'n'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kMoveOptions[] = {
+    {"obj-to-move", required_argument, nullptr, 's'},
+    {"dest-folder", required_argument, nullptr, 't'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+}  // namespace
+
+int DeleteHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *path = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, "p:h", kPathOptions, nullptr)) != -1) {
+        if (c == 'h') {
+            help::deleteUsage();
+            return 0;
+        }
+        if (c != 'p') return failWithUsage(msg::kUnknownOptionPassedIn, help::deleteUsage);
+        if (path != nullptr) return fail(msg::kDuplicatePath);
+        path = optarg;
+    }
+    if (path == nullptr) return failWithUsage(msg::kPathRequired, help::deleteUsage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::deleteUsage);
+    if (strlen(path) > kMaxDeletePathLength) return fail(msg::kInvalidPathPassedIn);
+
+    int status = connectService();
+    if (status != 0) return status;
+    status = TRVNS_MGMT_remove(path, 0);
+    if (status == 0) {
+        printf(msg::kDeleted, path);
+    } else {
+        printf(msg::kDeleteFailed, statusText(status));
+    }
+    disconnectService();
+    return posixExitStatus(status);
+}
+
+int RenameHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *oldPath = nullptr;
+    const char *newName = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, ":o:n:h", kRenameOptions, nullptr)) != -1) {
+        switch (c) {
+        case ':':
+            return failWithUsage(msg::kRequiresArgument, help::renameUsage);
+        case 'h':
+            help::renameUsage();
+            return 0;
+        case 'o':
+            if (oldPath != nullptr) return fail(msg::kDuplicateOldname);
+            oldPath = optarg;
+            break;
+        case 'n':
+            if (newName != nullptr) return fail(msg::kDuplicateNewname);
+            newName = optarg;
+            break;
+        default:
+            return failWithUsage(msg::kUnsupportedOptionPassed, help::renameUsage);
+        }
+    }
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::renameUsage);
+    if (oldPath == nullptr || newName == nullptr) {
+        bool oneGiven = oldPath != nullptr || newName != nullptr;
+        return failWithUsage(oneGiven ? msg::kRenameArgumentsRequired : nullptr, help::renameUsage);
+    }
+    if (!hasVisibleCharacter(oldPath)) return fail(msg::kInvalidSource);
+    if (!hasVisibleCharacter(newName)) return fail(msg::kInvalidDestination);
+
+    int status = connectService();
+    if (status != 0) return status;
+    status = TRVNS_MGMT_rename(oldPath, newName, 0);
+    if (status == 0) {
+        printf(msg::kRenamed, oldPath);
+    } else {
+        printf(msg::kRenameFailed, statusText(status));
+    }
+    disconnectService();
+    return posixExitStatus(status);
+}
+
+int MoveHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *source = nullptr;
+    const char *target = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, "s:t:h", kMoveOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            help::moveUsage();
+            return 0;
+        case 's':
+            if (source != nullptr) return fail(msg::kDuplicateMoveSource);
+            source = optarg;
+            break;
+        case 't':
+            if (target != nullptr) return fail(msg::kDuplicateMoveTarget);
+            target = optarg;
+            break;
+        default:
+            return failWithUsage(msg::kUnknownOption, help::moveUsage);
+        }
+    }
+    if (source == nullptr || target == nullptr) return failWithUsage(msg::kMoveOptionsRequired, help::moveUsage);
+    if (!hasVisibleCharacter(source)) return fail(msg::kInvalidSource);
+    if (!hasVisibleCharacter(target)) return fail(msg::kInvalidTarget);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::moveUsage);
+
+    int status = connectService();
+    if (status != 0) return status;
+    status = TRVNS_MGMT_move(source, target, 0);
+    if (status == 0) {
+        printf(msg::kMoved, source);
+    } else {
+        printf(msg::kMoveFailed, statusText(status));
+    }
+    disconnectService();
+    return status;
+}
+
+int GetTargetHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *path = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, "p:h", kPathOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            help::getTargetUsage();
+            return 0;
+        case 'p':
+            if (path != nullptr) return fail(msg::kDuplicatePath);
+            path = optarg;
+            break;
+        case '?':
+            if (path == nullptr) return failWithUsage(msg::kGetTargetPathNotProvided, help::getTargetUsage);
+            return failWithUsage(msg::kUnknownOption, help::getTargetUsage);
+        default:
+            return failWithUsage(msg::kUnknownOption, help::getTargetUsage);
+        }
+    }
+    if (path == nullptr) return failWithUsage(msg::kPathRequired, help::getTargetUsage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::getTargetUsage);
+
+    int status = connectService();
+    if (status != 0) return status;
+    trvns_target_list targets{};
+    status = TRVNS_MGMT_getTarget(kAnyUser, path, &targets, 0);
+    if (status != 0) {
+        printf(msg::kGetTargetFailed, statusText(status));
+    } else {
+        puts(msg::kJunctionTargetInfo);
+        if (targets.targets == nullptr) {
+            puts(msg::kNoTargetInformation);
+        } else {
+            for (uint16_t i = 0; i < targets.count; ++i) {
+                const trvns_target &t = targets.targets[i];
+                printf(msg::kTargetLine, path, msg::kGreen, t.server ? t.server : "", "/", t.volume ? t.volume : "",
+                       t.path ? t.path : "");
+            }
+        }
+        TRVNS_MGMT_freeTargetList(&targets);
+    }
+    disconnectService();
+    return status;
+}
+
+}  // namespace cli

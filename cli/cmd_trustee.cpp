@@ -1,0 +1,144 @@
+// Trustee commands: grant, revoke (as "trustee -g/-r" and
+// "trustee-grant/-revoke") and trustee-list.
+#include <cstdio>
+
+#include "commands.h"
+#include "handler_support.h"
+#include "help_texts.h"
+#include "messages.h"
+#include "trvns_mgmt.h"
+#include "user_name.h"
+
+namespace cli {
+namespace {
+
+const option kGrantRevokeOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    {"trustee", required_argument, nullptr, 't'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option kTrusteeListOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    QTRVNS_FORMAT_LONG_OPTIONS,
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// What tells grant and revoke apart.
+struct TrusteeCommand {
+    const char *shortOptions;
+    void (*usage)();
+    int (*operation)(const char *path, trvns_trustee *trustee, uint32_t options);
+    const char *success;
+    const char *failure;
+};
+
+const TrusteeCommand kGrant{"p:t:h", help::grantUsage, TRVNS_MGMT_trusteeGrant, msg::kGranted, msg::kGrantFailed};
+// "-D" is accepted by the parser and then refused as unknown.
+const TrusteeCommand kRevoke{"p:t:Dh", help::revokeUsage, TRVNS_MGMT_trusteeRevoke, msg::kRevoked,
+                             msg::kRevokeFailed};
+
+int runTrusteeCommand(const TrusteeCommand &command, int argc, char **argv) {
+    resetOptionParser();
+    const char *path = nullptr;
+    const char *name = nullptr;
+    int c;
+    while ((c = getopt_long(argc, argv, command.shortOptions, kGrantRevokeOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            command.usage();
+            return 0;
+        case 'p':
+            if (path != nullptr) return fail(msg::kDuplicatePath);
+            path = optarg;
+            break;
+        case 't':
+            if (name != nullptr) return fail(msg::kDuplicateTrustee);
+            name = optarg;
+            break;
+        case '?':
+            if (path == nullptr) printError(msg::kTrusteePathNotProvided);
+            if (name == nullptr) printError(msg::kTrusteeNameNotProvided);
+            return failWithUsage(nullptr, command.usage);
+        default:
+            return failWithUsage(msg::kUnknownOption, command.usage);
+        }
+    }
+    if (path == nullptr || name == nullptr) return failWithUsage(msg::kPathAndTrusteeRequired, command.usage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, command.usage);
+    HeapString canonical(processUserName(name));
+    if (!canonical) {
+        puts(msg::kFailedToProcessTrustee);
+        return kExitUsageError;
+    }
+
+    int status = connectService();
+    if (status != 0) return status;
+    trvns_trustee trustee{canonical.get(), nullptr, 0, 0};
+    status = command.operation(path, &trustee, 0);
+    if (status == 0) {
+        printf(command.success, canonical.get(), path);
+    } else {
+        printf(command.failure, statusText(status));
+    }
+    canonical.reset();
+    disconnectService();
+    return posixExitStatus(status);
+}
+
+}  // namespace
+
+int TrusteeGrantHandler(int argc, char **argv) { return runTrusteeCommand(kGrant, argc, argv); }
+
+int TrusteeRevokeHandler(int argc, char **argv) { return runTrusteeCommand(kRevoke, argc, argv); }
+
+int TrusteeListHandler(int argc, char **argv) {
+    resetOptionParser();
+    const char *path = nullptr;
+    OutputFormat format;
+    int c;
+    while ((c = getopt_long(argc, argv, "p:h", kTrusteeListOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            help::trusteeListUsage();
+            return 0;
+        case 'p':
+            if (path != nullptr) return fail(msg::kDuplicatePath);
+            path = optarg;
+            break;
+        case OutputFormat::kJson:
+        case OutputFormat::kXml:
+        case OutputFormat::kText:
+            if (!format.take(c)) return fail(msg::kMultipleFormats);
+            break;
+        default:
+            return failWithUsage(msg::kUnknownOption, help::trusteeListUsage);
+        }
+    }
+    if (path == nullptr) return failWithUsage(msg::kPathRequired, help::trusteeListUsage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::trusteeListUsage);
+    puts(msg::kTrusteeListCalled);
+    printf(msg::kPathLine, path);
+    printf(msg::kOutputFormat, format.name());
+
+    int status = connectService();
+    if (status != 0) {
+        printf(msg::kServerConnectFailed, status);
+        return status;
+    }
+    printf(msg::kTrusteeListingAt, path);
+    trvns_trustee_list list{};
+    status = TRVNS_MGMT_trusteeList(path, &list, 0);  // frees the list itself on failure
+    if (status != 0) {
+        printf(msg::kTrusteeListingFailed, status);
+    } else {
+        printTrusteeList(&list);
+        TRVNS_MGMT_freeTrusteeList(&list);
+    }
+    printf(msg::kDisconnectCompleted, disconnectService());
+    return status;
+}
+
+}  // namespace cli
