@@ -91,6 +91,15 @@ void pinLoadedObject(const char *path) {
     if (pinned != nullptr) dlclose(pinned);
 }
 
+// The library's own descriptors never take 0, 1 or 2: a program started
+// with a standard stream closed must not read or write them by mistake.
+int aboveStandardStreams(int fd) {
+    if (fd < 0 || fd > 2) return fd;
+    int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    return moved;
+}
+
 void wakeWatcher() {
     int fd = gWakeFd.load();
     if (fd >= 0) {
@@ -171,7 +180,7 @@ TRVNS_EXPORT void unloadPlugin(void) {
 }
 
 TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
-    int inotifyFd = inotify_init1(IN_CLOEXEC);
+    int inotifyFd = aboveStandardStreams(inotify_init1(IN_CLOEXEC));
     if (inotifyFd < 0) {
         TRVNS_LOG(LOG_ERR, "inotify_init failed: %s", strerror(errno));
         return nullptr;
@@ -201,7 +210,7 @@ TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
 TRVNS_EXPORT int startPluginWatcher(void) {
     if (!gWatcherStarted) {
         gRunFlag.store(1);
-        gWakeFd.store(eventfd(0, EFD_CLOEXEC));
+        gWakeFd.store(aboveStandardStreams(eventfd(0, EFD_CLOEXEC)));
         if (pthread_create(&gWatcherThread, nullptr, watchPlugins, nullptr) == 0) {
             gWatcherStarted = true;
             gWatcherPid = getpid();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -38,7 +39,9 @@ std::string readAll(int fd) {
 
 }  // namespace
 
-RunResult run(const std::string &command, const std::string &input) {
+namespace {
+
+RunResult runChild(const std::string &input, const std::function<void()> &exec) {
     char inName[] = "/tmp/trvns-in.XXXXXX";
     char outName[] = "/tmp/trvns-out.XXXXXX";
     char errName[] = "/tmp/trvns-err.XXXXXX";
@@ -53,7 +56,7 @@ RunResult run(const std::string &command, const std::string &input) {
         dup2(inFd, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char *>(nullptr));
+        exec();
         _exit(127);
     }
     int status = 0;
@@ -67,6 +70,23 @@ RunResult run(const std::string &command, const std::string &input) {
     for (int fd : {inFd, outFd, errFd}) close(fd);
     for (const char *name : {inName, outName, errName}) unlink(name);
     return result;
+}
+
+}  // namespace
+
+RunResult runProgram(const std::string &program, const std::vector<std::string> &args, const char *input) {
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(program.c_str()));
+    for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    return runChild(input ? input : "", [&] {
+        if (input == nullptr) close(0);
+        execv(program.c_str(), argv.data());
+    });
+}
+
+RunResult run(const std::string &command, const std::string &input) {
+    return runChild(input, [&] { execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char *>(nullptr)); });
 }
 
 }  // namespace trvns_test

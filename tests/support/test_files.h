@@ -3,6 +3,7 @@
 #define TRVNS_TEST_FILES_H
 
 #include <string>
+#include <vector>
 
 namespace trvns_test {
 
@@ -25,6 +26,10 @@ struct RunResult {
     int status = -1;
 };
 RunResult run(const std::string &command, const std::string &input = "");
+// Runs a program with exactly these arguments (no shell); a null input
+// closes stdin at once.
+RunResult runProgram(const std::string &program, const std::vector<std::string> &args,
+                     const char *input = "");
 
 }  // namespace trvns_test
 
