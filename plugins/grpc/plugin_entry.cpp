@@ -1,6 +1,8 @@
 // The plug-in's face: getMgmtPluginOps and the 27 GRPCMGMT_ forwarders of
 // the operations table, each logging its arguments and handing the call to
 // the one adapter object.  No exception leaves this file.
+#include <grpc/support/log.h>
+
 #include <exception>
 #include <new>
 
@@ -45,8 +47,22 @@ const char *nameOf(const trvns_trustee *trustee) { return trvnsOrNull(trustee ? 
 
 }  // namespace
 
+namespace {
+
+// gRPC's own diagnostics (a failed TLS handshake, say) go to the system log
+// with the plug-in's messages instead of onto the administrator's terminal.
+void logGrpcMessage(gpr_log_func_args *args) {
+    int priority = args->severity == GPR_LOG_SEVERITY_ERROR  ? LOG_ERR
+                   : args->severity == GPR_LOG_SEVERITY_INFO ? LOG_INFO
+                                                             : LOG_DEBUG;
+    syslog(priority, "grpc %s:%d: %s", args->file, args->line, args->message);
+}
+
+}  // namespace
+
 extern "C" __attribute__((constructor, visibility("default"))) void grpcMgmtPlugin_init_function() {
     TRVNS_LOG(LOG_DEBUG, "grpc init function called");
+    gpr_set_log_function(logGrpcMessage);
 }
 
 extern "C" __attribute__((destructor, visibility("default"))) void grpcMgmtPlugin_cleanup_function() {
