@@ -1,0 +1,741 @@
+#include "namespace_store.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <set>
+
+#include "status_codes.h"
+
+namespace nsserver {
+namespace {
+
+constexpr size_t kMaxComponentLength = 255;
+constexpr size_t kMinNamespaceLength = 2;
+constexpr size_t kMaxNamespaceLength = 31;
+constexpr char kNamespaceCharacters[] =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_!@#$%&()";
+constexpr int32_t kMaxPageSize = 100000;
+constexpr int kYar = 1;
+constexpr int kNonYar = 2;
+
+const char *const kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS namespaces(
+    id INTEGER PRIMARY KEY,
+    name TEXT NOT NULL UNIQUE,
+    deleted INTEGER NOT NULL DEFAULT 0,
+    cifs_attr TEXT NOT NULL DEFAULT '',
+    trvns_attr TEXT NOT NULL DEFAULT '',
+    flags INTEGER NOT NULL DEFAULT 0,
+    created INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS nodes(
+    id INTEGER PRIMARY KEY,
+    ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
+    parent_id INTEGER REFERENCES nodes(id) ON DELETE CASCADE,
+    name TEXT NOT NULL,
+    kind INTEGER NOT NULL,
+    size INTEGER NOT NULL DEFAULT 0,
+    created INTEGER NOT NULL,
+    modified INTEGER NOT NULL,
+    accessed INTEGER NOT NULL,
+    target_server TEXT,
+    target_volume TEXT,
+    target_path TEXT,
+    target_type INTEGER);
+CREATE UNIQUE INDEX IF NOT EXISTS nodes_by_parent ON nodes(parent_id, name);
+CREATE INDEX IF NOT EXISTS nodes_by_namespace ON nodes(ns_id, kind);
+CREATE TABLE IF NOT EXISTS trustees(
+    node_id INTEGER NOT NULL REFERENCES nodes(id) ON DELETE CASCADE,
+    name TEXT NOT NULL,
+    guid TEXT NOT NULL DEFAULT '',
+    type INTEGER NOT NULL DEFAULT 0,
+    rights INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY(node_id, name));
+CREATE TABLE IF NOT EXISTS volumes(
+    id INTEGER PRIMARY KEY,
+    ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
+    name TEXT NOT NULL,
+    server TEXT NOT NULL,
+    type TEXT NOT NULL,
+    UNIQUE(ns_id, name, server, type));
+)sql";
+
+int64_t now() { return static_cast<int64_t>(time(nullptr)); }
+
+// Status of a folder, junction or volume name.
+int checkName(const std::string &name) {
+    if (name.empty() || name.size() > kMaxComponentLength) return kTooLong;
+    if (name == "." || name == "..") return kInvalid;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7f || c == '/' || c == '\\') return kInvalid;
+    }
+    return kOk;
+}
+
+int checkNamespaceName(const std::string &name) {
+    if (name.size() < kMinNamespaceLength || name.size() > kMaxNamespaceLength) return kTooLong;
+    if (name.find_first_not_of(kNamespaceCharacters) != std::string::npos) return kInvalid;
+    return kOk;
+}
+
+int targetTypeCode(const std::string &type) {
+    if (type.empty() || strcasecmp(type.c_str(), "YAR") == 0) return kYar;
+    if (strcasecmp(type.c_str(), "NON-YAR") == 0) return kNonYar;
+    return 0;
+}
+
+void fillMetadata(trvnamespace::Metadata *m, const NamespaceStore::Node &node) {
+    m->set_name(node.name);
+    m->set_size(node.size);
+    m->set_type(node.kind == NamespaceStore::kFolder ? 1 : 2);
+    m->set_filetype(node.kind);
+    m->set_nodeid(node.id);
+    m->set_createepoch(node.created);
+    m->set_modifyepoch(node.modified);
+    m->set_accessepoch(node.accessed);
+}
+
+constexpr char kNodeColumns[] =
+    "id, ns_id, IFNULL(parent_id, 0), name, kind, size, created, modified, accessed, IFNULL(target_server, ''), "
+    "IFNULL(target_volume, ''), IFNULL(target_path, ''), IFNULL(target_type, 0)";
+
+NamespaceStore::Node readNode(const Statement &row) {
+    NamespaceStore::Node n;
+    n.id = row.integer(0);
+    n.nsId = row.integer(1);
+    n.parentId = row.integer(2);
+    n.name = row.text(3);
+    n.kind = static_cast<int>(row.integer(4));
+    n.size = row.integer(5);
+    n.created = row.integer(6);
+    n.modified = row.integer(7);
+    n.accessed = row.integer(8);
+    n.targetServer = row.text(9);
+    n.targetVolume = row.text(10);
+    n.targetPath = row.text(11);
+    n.targetType = static_cast<int>(row.integer(12));
+    return n;
+}
+
+// Runs `body` in one transaction; it commits only when the body returns 0.
+template <typename Body>
+int inTransaction(Database &db, Body body) {
+    Transaction transaction(db);
+    int status = body();
+    if (status == kOk) transaction.commit();
+    return status;
+}
+
+}  // namespace
+
+NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup)
+    : db_(databasePath), lookup_(std::move(lookup)) {
+    db_.execute("PRAGMA journal_mode=WAL");
+    db_.execute("PRAGMA synchronous=FULL");
+    db_.execute("PRAGMA foreign_keys=ON");
+    db_.execute(kSchema);
+}
+
+// ---- paths -----------------------------------------------------------------
+
+int NamespaceStore::findNamespace(const std::string &name, bool deleted, int64_t *id) {
+    Statement query = db_.prepare("SELECT id FROM namespaces WHERE name = ? AND deleted = ?");
+    query.bind(1, name).bind(2, static_cast<int64_t>(deleted ? 1 : 0));
+    if (!query.step()) return kNotANamespace;
+    *id = query.integer(0);
+    return kOk;
+}
+
+int NamespaceStore::locate(const std::string &path, Location *location) {
+    if (path.empty() || path[0] != '/') return kInvalid;
+    std::string rest = path.substr(1);
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t slash = rest.find('/', start);
+        if (slash == std::string::npos) slash = rest.size();
+        parts.push_back(rest.substr(start, slash - start));
+        start = slash + 1;
+    }
+    if (parts.empty() || parts[0].empty()) return kInvalid;  // no namespace: outside any
+    for (size_t i = 1; i < parts.size(); ++i) {
+        int status = checkName(parts[i]);
+        if (status != kOk) return status;
+    }
+    location->nsName = parts[0];
+    location->components.assign(parts.begin() + 1, parts.end());
+    return findNamespace(location->nsName, false, &location->nsId);
+}
+
+bool NamespaceStore::loadNode(int64_t id, Node *node) {
+    Statement query = db_.prepare((std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE id = ?").c_str());
+    query.bind(1, id);
+    if (!query.step()) return false;
+    *node = readNode(query);
+    return true;
+}
+
+// The node `depth` components down from the namespace root.
+int NamespaceStore::resolve(const Location &location, size_t depth, Node *node) {
+    Statement root = db_.prepare(
+        (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE ns_id = ? AND parent_id IS NULL").c_str());
+    root.bind(1, location.nsId);
+    if (!root.step()) return kNotANamespace;
+    Node current = readNode(root);
+    for (size_t i = 0; i < depth; ++i) {
+        if (current.kind != kFolder) return kNotADirectory;
+        Statement child = db_.prepare(
+            (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE parent_id = ? AND name = ?").c_str());
+        child.bind(1, current.id).bind(2, location.components[i]);
+        if (!child.step()) return kNoSuchObject;
+        current = readNode(child);
+    }
+    *node = current;
+    return kOk;
+}
+
+int NamespaceStore::resolvePath(const std::string &path, Node *node) {
+    Location location;
+    int status = locate(path, &location);
+    if (status != kOk) return status;
+    return resolve(location, location.components.size(), node);
+}
+
+bool NamespaceStore::childExists(int64_t parentId, const std::string &name) {
+    Statement query = db_.prepare("SELECT 1 FROM nodes WHERE parent_id = ? AND name = ?");
+    query.bind(1, parentId).bind(2, name);
+    return query.step();
+}
+
+int64_t NamespaceStore::insertNode(const Node &n) {
+    Statement insert = db_.prepare(
+        "INSERT INTO nodes(ns_id, parent_id, name, kind, size, created, modified, accessed, target_server, "
+        "target_volume, target_path, target_type) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
+    insert.bind(1, n.nsId);
+    if (n.parentId == 0) {
+        insert.bindNull(2);
+    } else {
+        insert.bind(2, n.parentId);
+    }
+    insert.bind(3, n.name).bind(4, static_cast<int64_t>(n.kind)).bind(5, n.size);
+    insert.bind(6, n.created).bind(7, n.modified).bind(8, n.accessed);
+    if (n.kind == kJunction) {
+        insert.bind(9, n.targetServer).bind(10, n.targetVolume).bind(11, n.targetPath);
+        insert.bind(12, static_cast<int64_t>(n.targetType));
+    } else {
+        insert.bindNull(9).bindNull(10).bindNull(11).bindNull(12);
+    }
+    insert.run();
+    return db_.lastInsertId();
+}
+
+void NamespaceStore::touch(int64_t nodeId) {
+    Statement update = db_.prepare("UPDATE nodes SET modified = ? WHERE id = ?");
+    update.bind(1, now()).bind(2, nodeId).run();
+}
+
+// ---- namespaces ------------------------------------------------------------
+
+int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int status = checkNamespaceName(in.name());
+    if (status != kOk) return status;
+    return inTransaction(db_, [&] {
+        if (db_.prepare("SELECT 1 FROM namespaces WHERE name = ?").bind(1, in.name()).step()) return kExists;
+        int64_t created = now();
+        Statement insert = db_.prepare("INSERT INTO namespaces(name, trvns_attr, created) VALUES(?, ?, ?)");
+        insert.bind(1, in.name()).bind(2, in.attribute1()).bind(3, created).run();
+        Node root;
+        root.nsId = db_.lastInsertId();
+        root.kind = kFolder;
+        root.created = root.modified = root.accessed = created;
+        insertNode(root);
+        return kOk;
+    });
+}
+
+int NamespaceStore::deleteNamespace(const std::string &name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        int64_t id = 0;
+        int status = findNamespace(name, false, &id);
+        if (status != kOk) return status;
+        db_.prepare("UPDATE namespaces SET deleted = 1 WHERE id = ?").bind(1, id).run();
+        return kOk;
+    });
+}
+
+int NamespaceStore::salvageNamespace(const std::string &name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        int64_t id = 0;
+        int status = findNamespace(name, true, &id);  // only a deleted namespace can be salvaged
+        if (status != kOk) return status;
+        db_.prepare("UPDATE namespaces SET deleted = 0 WHERE id = ?").bind(1, id).run();
+        return kOk;
+    });
+}
+
+int NamespaceStore::purgeNamespace(const std::string &name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Statement query = db_.prepare("SELECT id FROM namespaces WHERE name = ?");
+        query.bind(1, name);
+        if (!query.step()) return kNotANamespace;
+        int64_t id = query.integer(0);
+        db_.prepare("DELETE FROM namespaces WHERE id = ?").bind(1, id).run();
+        return kOk;
+    });
+}
+
+int NamespaceStore::getNamespaces(trvnamespace::GetNamespacesReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement query = db_.prepare(
+        "SELECT n.id, n.name, n.cifs_attr, n.trvns_attr, n.flags, n.created, "
+        "(SELECT COUNT(*) FROM nodes WHERE ns_id = n.id AND kind = 2) FROM namespaces n WHERE deleted = 0 "
+        "ORDER BY n.name");
+    while (query.step()) {
+        trvnamespace::Namespace *ns = reply->add_namespaces();
+        ns->set_name(query.text(1));
+        ns->set_cifsattr(query.text(2));
+        ns->set_trvnsattr(query.text(3));
+        ns->set_flags(static_cast<uint32_t>(query.integer(4)));
+        ns->set_number1(query.integer(0));  // namespace id
+        ns->set_number2(query.integer(5));  // creation time
+        ns->set_number3(query.integer(6));  // junction count
+    }
+    return kOk;
+}
+
+int NamespaceStore::getCifsAttr(const std::string &name, std::string *attr) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement query = db_.prepare("SELECT cifs_attr FROM namespaces WHERE name = ? AND deleted = 0");
+    query.bind(1, name);
+    if (!query.step()) return kNotANamespace;
+    *attr = query.text(0);
+    return kOk;
+}
+
+int NamespaceStore::setCifsAttr(const std::string &name, const std::string &attr) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        int64_t id = 0;
+        int status = findNamespace(name, false, &id);
+        if (status != kOk) return status;
+        db_.prepare("UPDATE namespaces SET cifs_attr = ? WHERE id = ?").bind(1, attr).bind(2, id).run();
+        return kOk;
+    });
+}
+
+// ---- folders and junctions ---------------------------------------------------
+
+int NamespaceStore::createFolder(const std::string &path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Location location;
+        int status = locate(path, &location);
+        if (status != kOk) return status;
+        if (location.components.empty()) return kNameTaken;  // the namespace root exists
+        Node parent;
+        status = resolve(location, location.components.size() - 1, &parent);
+        if (status == kNoSuchObject || status == kNotADirectory) return kNotADirectory;
+        if (status != kOk) return status;
+        if (parent.kind != kFolder) return kNotADirectory;
+        const std::string &name = location.components.back();
+        if (childExists(parent.id, name)) return kNameTaken;
+        Node folder;
+        folder.nsId = location.nsId;
+        folder.parentId = parent.id;
+        folder.name = name;
+        folder.kind = kFolder;
+        folder.created = folder.modified = folder.accessed = now();
+        insertNode(folder);
+        touch(parent.id);
+        return kOk;
+    });
+}
+
+std::string NamespaceStore::resolveTargetServer(int64_t nsId, const std::string &server, const std::string &volume) {
+    if (!server.empty()) return server;
+    // A YAR junction without a server takes the server its volume was
+    // registered with, if exactly one is known.
+    Statement query = db_.prepare("SELECT DISTINCT server FROM volumes WHERE ns_id = ? AND name = ?");
+    query.bind(1, nsId).bind(2, volume);
+    std::string found;
+    int count = 0;
+    while (query.step()) {
+        found = query.text(0);
+        ++count;
+    }
+    return count == 1 ? found : std::string();
+}
+
+int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Node parent;
+        int status = resolvePath(in.dirpath(), &parent);
+        if (status == kNoSuchObject || status == kNotADirectory) return kNotADirectory;
+        if (status != kOk) return status;
+        if (parent.kind != kFolder) return kNotADirectory;
+        status = checkName(in.junctionname());
+        if (status != kOk) return status;
+        status = checkName(in.targetvolume());
+        if (status != kOk) return status;
+        if (!in.targetpath().empty() && in.targetpath()[0] != '/') return kInvalid;
+        int type = targetTypeCode(in.targettype());
+        if (type == 0) return kUnsupported;
+        if (type == kNonYar && in.targetserver().empty()) return kInvalidTarget;
+        if (childExists(parent.id, in.junctionname())) return kExists;
+        Node junction;
+        junction.nsId = parent.nsId;
+        junction.parentId = parent.id;
+        junction.name = in.junctionname();
+        junction.kind = kJunction;
+        junction.created = junction.modified = junction.accessed = now();
+        junction.targetServer = resolveTargetServer(parent.nsId, in.targetserver(), in.targetvolume());
+        junction.targetVolume = in.targetvolume();
+        junction.targetPath = in.targetpath().empty() ? "/" : in.targetpath();
+        junction.targetType = type;
+        insertNode(junction);
+        touch(parent.id);
+        return kOk;
+    });
+}
+
+int NamespaceStore::remove(const std::string &path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Node node;
+        int status = resolvePath(path, &node);
+        if (status != kOk) return status;
+        if (node.parentId == 0) return kInvalid;  // a namespace is purged, not removed
+        if (node.kind == kFolder && db_.prepare("SELECT 1 FROM nodes WHERE parent_id = ?").bind(1, node.id).step()) {
+            return kNotPermitted;  // not empty
+        }
+        db_.prepare("DELETE FROM nodes WHERE id = ?").bind(1, node.id).run();
+        touch(node.parentId);
+        return kOk;
+    });
+}
+
+int NamespaceStore::rename(const std::string &path, const std::string &newName) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Node node;
+        int status = resolvePath(path, &node);
+        if (status != kOk) return status;
+        if (node.parentId == 0) return kInvalid;
+        status = checkName(newName);
+        if (status != kOk) return status;
+        if (newName == node.name) return kOk;
+        if (childExists(node.parentId, newName)) return kNameTaken;
+        db_.prepare("UPDATE nodes SET name = ?, modified = ? WHERE id = ?")
+            .bind(1, newName)
+            .bind(2, now())
+            .bind(3, node.id)
+            .run();
+        touch(node.parentId);
+        return kOk;
+    });
+}
+
+int NamespaceStore::move(const std::string &source, const std::string &target) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Node node;
+        int status = resolvePath(source, &node);
+        if (status != kOk) return status;
+        if (node.parentId == 0) return kInvalid;
+        Node folder;
+        status = resolvePath(target, &folder);
+        if (status == kNoSuchObject || status == kNotADirectory) return kNotADirectory;
+        if (status != kOk) return status;
+        if (folder.kind != kFolder) return kNotADirectory;
+        if (folder.nsId != node.nsId) return kInvalid;  // never across namespaces
+        // Never into its own subtree.
+        for (Node up = folder;; ) {
+            if (up.id == node.id) return kInvalid;
+            if (up.parentId == 0 || !loadNode(up.parentId, &up)) break;
+        }
+        if (folder.id == node.parentId) return kOk;
+        if (childExists(folder.id, node.name)) return kNameTaken;
+        db_.prepare("UPDATE nodes SET parent_id = ? WHERE id = ?").bind(1, folder.id).bind(2, node.id).run();
+        touch(folder.id);
+        touch(node.parentId);
+        return kOk;
+    });
+}
+
+// ---- reading -----------------------------------------------------------------
+
+int NamespaceStore::objStat(const std::string &path, trvnamespace::ObjStatReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node node;
+    int status = resolvePath(path, &node);
+    if (status != kOk) return status;
+    fillMetadata(reply->add_metadata(), node);
+    reply->set_isdir(node.kind == kFolder ? 1 : 0);
+    int64_t count = 1;
+    if (node.kind == kFolder) {
+        Statement children = db_.prepare("SELECT COUNT(*) FROM nodes WHERE parent_id = ?");
+        children.bind(1, node.id);
+        count = children.step() ? children.integer(0) : 0;
+    }
+    reply->set_elementcount(count);
+    return kOk;
+}
+
+// Nodes of a namespace on which `uid` holds a trustee grant.
+std::vector<int64_t> NamespaceStore::grantedNodes(int64_t nsId, uint32_t uid) {
+    std::vector<int64_t> granted;
+    Statement query =
+        db_.prepare("SELECT t.node_id, t.name FROM trustees t JOIN nodes n ON n.id = t.node_id WHERE n.ns_id = ?");
+    query.bind(1, nsId);
+    while (query.step()) {
+        uint32_t trusteeUid = 0;
+        if (lookup_ && lookup_(query.text(1), &trusteeUid) && trusteeUid == uid) granted.push_back(query.integer(0));
+    }
+    return granted;
+}
+
+int NamespaceStore::dirStat(const std::string &path, uint32_t uid, trvnamespace::DirStatReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node folder;
+    int status = resolvePath(path, &folder);
+    if (status == kNoSuchObject) return kNoSuchPath;
+    if (status != kOk) return status;
+    if (folder.kind != kFolder) return kNotADirectory;
+
+    // A user sees an entry granted to them, everything below a grant, and
+    // the folders that lead to a grant.
+    bool seesAll = uid == 0;
+    std::set<int64_t> leadsToGrant;
+    if (!seesAll) {
+        std::set<int64_t> granted;
+        for (int64_t id : grantedNodes(folder.nsId, uid)) granted.insert(id);
+        for (Node up = folder;; ) {
+            if (granted.count(up.id) != 0) seesAll = true;
+            if (up.parentId == 0 || !loadNode(up.parentId, &up)) break;
+        }
+        for (int64_t id : granted) {
+            Node up;
+            for (bool found = loadNode(id, &up); found; found = up.parentId != 0 && loadNode(up.parentId, &up)) {
+                leadsToGrant.insert(up.id);
+            }
+        }
+    }
+    Statement children = db_.prepare(
+        (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE parent_id = ? ORDER BY name").c_str());
+    children.bind(1, folder.id);
+    while (children.step()) {
+        Node child = readNode(children);
+        if (seesAll || leadsToGrant.count(child.id) != 0) fillMetadata(reply->add_metadata(), child);
+    }
+    reply->set_isdir(1);
+    return kOk;
+}
+
+int NamespaceStore::listContents(const std::string &path, trvnamespace::ListContentsReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node folder;
+    int status = resolvePath(path, &folder);
+    if (status != kOk) return status;
+    if (folder.kind != kFolder) return kNotADirectory;
+    Statement children = db_.prepare("SELECT name, kind FROM nodes WHERE parent_id = ? ORDER BY name");
+    children.bind(1, folder.id);
+    while (children.step()) {
+        if (children.integer(1) == kFolder) {
+            reply->add_firstnames(children.text(0));
+        } else {
+            reply->add_secondnames(children.text(0));
+        }
+    }
+    return kOk;
+}
+
+int NamespaceStore::junctionTarget(const std::string &path, trvnamespace::GetJunctionTargetReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node node;
+    int status = resolvePath(path, &node);
+    if (status != kOk) return status;
+    if (node.kind != kJunction) return kInvalidTarget;
+    trvnamespace::Target *target = reply->add_targets();
+    target->set_server(node.targetServer);
+    target->set_volume(node.targetVolume);
+    target->set_path(node.targetPath);
+    target->set_type(static_cast<trvnamespace::TargetType>(node.targetType));
+    target->set_status(trvnamespace::TARGET_STATUS_ONE);
+    return kOk;
+}
+
+int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize,
+                            trvnamespace::ListAllReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string name = nameSpace;
+    if (!name.empty() && name[0] == '/') name.erase(0, 1);
+    int64_t nsId = 0;
+    int status = findNamespace(name, false, &nsId);
+    if (status != kOk) return status;
+    if (pageNum < 0) return kBadPageNumber;
+    if (pageSize < 0 || pageSize > kMaxPageSize || (pageNum > 0 && pageSize == 0)) return kBadPageSize;
+    Statement count = db_.prepare("SELECT COUNT(*) FROM nodes WHERE ns_id = ? AND kind = 2");
+    count.bind(1, nsId);
+    int64_t total = count.step() ? count.integer(0) : 0;
+    int64_t limit = pageSize > 0 ? pageSize : total;
+    int64_t page = pageNum > 0 ? pageNum : 1;
+    int64_t pages = pageSize > 0 ? std::max<int64_t>(1, (total + pageSize - 1) / pageSize) : 1;
+    if (page > pages) return kBadPageNumber;
+    Statement rows = db_.prepare(R"sql(
+        WITH RECURSIVE paths(id, path) AS (
+            SELECT id, '' FROM nodes WHERE ns_id = ?1 AND parent_id IS NULL
+            UNION ALL
+            SELECT n.id, p.path || '/' || n.name FROM nodes n JOIN paths p ON n.parent_id = p.id WHERE n.kind = 1)
+        SELECT p.path, j.name, j.target_server, j.target_volume, j.target_path
+        FROM nodes j JOIN paths p ON j.parent_id = p.id
+        WHERE j.kind = 2 ORDER BY p.path, j.name LIMIT ?2 OFFSET ?3)sql");
+    rows.bind(1, nsId).bind(2, limit).bind(3, (page - 1) * limit);
+    while (rows.step()) {
+        trvnamespace::MetadataForListAll *row = reply->add_junctions();
+        row->set_foldername("/TRVNS/" + name + (rows.text(0).empty() ? "" : rows.text(0)));
+        row->set_junctionname(rows.text(1));
+        row->set_targetpath(rows.text(2) + "/" + rows.text(3) + rows.text(4));
+    }
+    reply->set_totaljunctions(static_cast<int32_t>(total));
+    return kOk;
+}
+
+// ---- trustees ------------------------------------------------------------------
+
+int NamespaceStore::trusteeGrant(const std::string &path, const trvnamespace::Trustee &trustee) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (trustee.name().empty() || trustee.name().size() > 1024) return kTooLong;
+    return inTransaction(db_, [&] {
+        Node node;
+        int status = resolvePath(path, &node);
+        if (status != kOk) return status;
+        if (db_.prepare("SELECT 1 FROM trustees WHERE node_id = ? AND name = ?")
+                .bind(1, node.id)
+                .bind(2, trustee.name())
+                .step()) {
+            return kAlreadyTrustee;
+        }
+        db_.prepare("INSERT INTO trustees(node_id, name, guid, type, rights) VALUES(?,?,?,?,?)")
+            .bind(1, node.id)
+            .bind(2, trustee.name())
+            .bind(3, trustee.guid())
+            .bind(4, static_cast<int64_t>(trustee.type()))
+            .bind(5, static_cast<int64_t>(trustee.rights()))
+            .run();
+        return kOk;
+    });
+}
+
+int NamespaceStore::trusteeRevoke(const std::string &path, const std::string &name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Node node;
+        int status = resolvePath(path, &node);
+        if (status != kOk) return status;
+        db_.prepare("DELETE FROM trustees WHERE node_id = ? AND name = ?").bind(1, node.id).bind(2, name).run();
+        return db_.changes() == 0 ? kNoSuchObject : kOk;
+    });
+}
+
+int NamespaceStore::trusteeList(const std::string &path, trvnamespace::TrusteeListReply *reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node node;
+    int status = resolvePath(path, &node);
+    if (status != kOk) return status;
+    Statement query = db_.prepare("SELECT name, guid, type, rights FROM trustees WHERE node_id = ? ORDER BY name");
+    query.bind(1, node.id);
+    while (query.step()) {
+        trvnamespace::Trustee *t = reply->add_trustees();
+        t->set_name(query.text(0));
+        t->set_guid(query.text(1));
+        t->set_type(static_cast<int32_t>(query.integer(2)));
+        t->set_rights(static_cast<int32_t>(query.integer(3)));
+    }
+    return kOk;
+}
+
+// ---- target volumes -------------------------------------------------------------
+
+namespace {
+
+// Volume records that match a name and, when given, a server and a type.
+constexpr char kVolumeMatch[] =
+    "FROM volumes WHERE name = ?1 AND (?2 = '' OR server = ?2) AND (?3 = '' OR UPPER(type) = UPPER(?3))";
+
+}  // namespace
+
+int NamespaceStore::addVolume(const trvnamespace::AddVolumeEntryInput &in) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (in.volumename().empty() || checkName(in.volumename()) != kOk) return kUnsupported;
+    int type = targetTypeCode(in.targettype());
+    if (type == 0) return kInvalidTargetType;
+    if (type == kNonYar && in.servername().empty()) return kWrongTarget;
+    const std::string typeText = type == kYar ? "YAR" : "NON-YAR";
+    return inTransaction(db_, [&] {
+        std::vector<int64_t> targets;
+        if (!in.namespace_().empty()) {
+            int64_t id = 0;
+            int status = findNamespace(in.namespace_(), false, &id);
+            if (status != kOk) return status;
+            targets.push_back(id);
+        } else {
+            Statement all = db_.prepare("SELECT id FROM namespaces WHERE deleted = 0");
+            while (all.step()) targets.push_back(all.integer(0));
+        }
+        int added = 0;
+        for (int64_t nsId : targets) {
+            Statement insert = db_.prepare("INSERT OR IGNORE INTO volumes(ns_id, name, server, type) VALUES(?,?,?,?)");
+            insert.bind(1, nsId).bind(2, in.volumename()).bind(3, in.servername()).bind(4, typeText).run();
+            added += db_.changes();
+        }
+        return added == 0 ? kTargetExists : kOk;
+    });
+}
+
+int NamespaceStore::modifyVolume(const trvnamespace::ModifyVolumeEntryInput &in) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (checkName(in.newvolumename()) != kOk) return kUnsupported;
+    return inTransaction(db_, [&] {
+        Statement distinct = db_.prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
+                                          kVolumeMatch).c_str());
+        distinct.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype());
+        int64_t kinds = distinct.step() ? distinct.integer(0) : 0;
+        if (kinds == 0) return kNoVolumeRecord;
+        if (kinds > 1) return kMultipleRecords;
+        Statement clash = db_.prepare(
+            (std::string("SELECT 1 FROM volumes v WHERE v.name = ?4 AND EXISTS (SELECT 1 ") + kVolumeMatch +
+             " AND ns_id = v.ns_id AND server = v.server AND type = v.type)").c_str());
+        clash.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype()).bind(4, in.newvolumename());
+        if (clash.step()) return kTargetExists;
+        Statement update = db_.prepare((std::string("UPDATE volumes SET name = ?4 WHERE id IN (SELECT id ") +
+                                        kVolumeMatch + ")").c_str());
+        update.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype()).bind(4, in.newvolumename());
+        update.run();
+        return kOk;
+    });
+}
+
+int NamespaceStore::removeVolume(const trvnamespace::RemoveVolumeEntryInput &in) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inTransaction(db_, [&] {
+        Statement distinct = db_.prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
+                                          kVolumeMatch).c_str());
+        distinct.bind(1, in.volumename()).bind(2, in.servername()).bind(3, in.targettype());
+        int64_t kinds = distinct.step() ? distinct.integer(0) : 0;
+        if (kinds == 0) return kNoVolumeRecord;
+        if (kinds > 1) return kMultipleRecords;
+        Statement remove = db_.prepare((std::string("DELETE ") + kVolumeMatch).c_str());
+        remove.bind(1, in.volumename()).bind(2, in.servername()).bind(3, in.targettype()).run();
+        return kOk;
+    });
+}
+
+}  // namespace nsserver

@@ -1,0 +1,92 @@
+// The namespace tree of the server, kept in SQLite: namespaces, folders,
+// junctions, trustees and target volumes.  Every request is one
+// transaction; bad input gets its status code and changes nothing.
+#ifndef TRVNS_SERVER_NAMESPACE_STORE_H
+#define TRVNS_SERVER_NAMESPACE_STORE_H
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sqlite_db.h"
+#include "trvnamespace.pb.h"
+
+namespace nsserver {
+
+// Maps a trustee name to a uid; false when the name is unknown.
+using UidLookup = std::function<bool(const std::string &name, uint32_t *uid)>;
+
+class NamespaceStore {
+public:
+    NamespaceStore(const std::string &databasePath, UidLookup lookup);
+
+    int createNamespace(const trvnamespace::CreateNamespaceInput &in);
+    int deleteNamespace(const std::string &name);
+    int salvageNamespace(const std::string &name);
+    int purgeNamespace(const std::string &name);
+    int getNamespaces(trvnamespace::GetNamespacesReply *reply);
+    int getCifsAttr(const std::string &name, std::string *attr);
+    int setCifsAttr(const std::string &name, const std::string &attr);
+
+    int createFolder(const std::string &path);
+    int createJunction(const trvnamespace::CreateJunctionInput &in);
+    int remove(const std::string &path);
+    int rename(const std::string &path, const std::string &newName);
+    int move(const std::string &source, const std::string &target);
+
+    int objStat(const std::string &path, trvnamespace::ObjStatReply *reply);
+    int dirStat(const std::string &path, uint32_t uid, trvnamespace::DirStatReply *reply);
+    int listContents(const std::string &path, trvnamespace::ListContentsReply *reply);
+    int junctionTarget(const std::string &path, trvnamespace::GetJunctionTargetReply *reply);
+    int listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize, trvnamespace::ListAllReply *reply);
+
+    int trusteeGrant(const std::string &path, const trvnamespace::Trustee &trustee);
+    int trusteeRevoke(const std::string &path, const std::string &name);
+    int trusteeList(const std::string &path, trvnamespace::TrusteeListReply *reply);
+
+    int addVolume(const trvnamespace::AddVolumeEntryInput &in);
+    int modifyVolume(const trvnamespace::ModifyVolumeEntryInput &in);
+    int removeVolume(const trvnamespace::RemoveVolumeEntryInput &in);
+
+    struct Node {
+        int64_t id = 0;
+        int64_t nsId = 0;
+        int64_t parentId = 0;  // 0 for a namespace root
+        std::string name;
+        int kind = 0;  // kFolder or kJunction
+        int64_t size = 0;
+        int64_t created = 0, modified = 0, accessed = 0;
+        std::string targetServer, targetVolume, targetPath;
+        int targetType = 0;
+    };
+    static constexpr int kFolder = 1;
+    static constexpr int kJunction = 2;
+
+private:
+    struct Location {
+        int64_t nsId = 0;
+        std::string nsName;
+        std::vector<std::string> components;  // below the namespace
+    };
+
+    int locate(const std::string &path, Location *location);
+    int findNamespace(const std::string &name, bool deleted, int64_t *id);
+    int resolve(const Location &location, size_t depth, Node *node);
+    int resolvePath(const std::string &path, Node *node);
+    bool childExists(int64_t parentId, const std::string &name);
+    int64_t insertNode(const Node &node);
+    void touch(int64_t nodeId);
+    bool loadNode(int64_t id, Node *node);
+    std::vector<int64_t> grantedNodes(int64_t nsId, uint32_t uid);
+    std::string resolveTargetServer(int64_t nsId, const std::string &server, const std::string &volume);
+
+    std::mutex mutex_;  // one request at a time on the one connection
+    Database db_;
+    UidLookup lookup_;
+};
+
+}  // namespace nsserver
+
+#endif
