@@ -162,6 +162,7 @@ int NamespaceStore::locate(const std::string &path, Location *location) {
     }
     if (parts.empty() || parts[0].empty()) return kInvalid;  // no namespace: outside any
     for (size_t i = 1; i < parts.size(); ++i) {
+        if (parts[i].empty()) return kInvalid;  // "//" in a path
         int status = checkName(parts[i]);
         if (status != kOk) return status;
     }
