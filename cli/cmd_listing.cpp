@@ -18,13 +18,6 @@ namespace {
 constexpr char kRootUser[] = "root";
 constexpr unsigned long kMaxPageValue = 2147483646UL;
 
-const option kObjectPathOptions[] = {
-    {"path", required_argument, nullptr, 'p'},
-    QTRVNS_FORMAT_LONG_OPTIONS,
-    {"help", no_argument, nullptr, 'h'},
-    {nullptr, 0, nullptr, 0},
-};
-
 const option kListDirectoryOptions[] = {
     {"path", required_argument, nullptr, 'p'},
     {"user", required_argument, nullptr, 'u'},
@@ -40,39 +33,6 @@ const option kListAllOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
-
-// A path option and a format word, as objstat and list-junctions take them.
-// Returns -1 while parsing may go on, else the exit status.
-struct PathAndFormat {
-    const char *path = nullptr;
-    OutputFormat format;
-};
-
-int parsePathAndFormat(int argc, char **argv, PathAndFormat &parsed, void (*usage)()) {
-    resetOptionParser();
-    int c;
-    while ((c = getopt_long(argc, argv, "p:h", kObjectPathOptions, nullptr)) != -1) {
-        switch (c) {
-        case 'h':
-            usage();
-            return 0;
-        case 'p':
-            if (parsed.path != nullptr) return fail(msg::kDuplicatePath);
-            parsed.path = optarg;
-            break;
-        case OutputFormat::kJson:
-        case OutputFormat::kXml:
-        case OutputFormat::kText:
-            if (!parsed.format.take(c)) return fail(msg::kMultipleFormats);
-            break;
-        default:
-            return failWithUsage(msg::kUnknownOption, usage);
-        }
-    }
-    if (parsed.path == nullptr) return failWithUsage(msg::kPathRequired, usage);
-    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, usage);
-    return -1;
-}
 
 // One page value (number or size) of the junction listing.
 struct PageOption {

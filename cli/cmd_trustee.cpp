@@ -19,13 +19,6 @@ const option kGrantRevokeOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-const option kTrusteeListOptions[] = {
-    {"path", required_argument, nullptr, 'p'},
-    QTRVNS_FORMAT_LONG_OPTIONS,
-    {"help", no_argument, nullptr, 'h'},
-    {nullptr, 0, nullptr, 0},
-};
-
 // What tells grant and revoke apart.
 struct TrusteeCommand {
     const char *shortOptions;
@@ -95,33 +88,13 @@ int TrusteeGrantHandler(int argc, char **argv) { return runTrusteeCommand(kGrant
 int TrusteeRevokeHandler(int argc, char **argv) { return runTrusteeCommand(kRevoke, argc, argv); }
 
 int TrusteeListHandler(int argc, char **argv) {
-    resetOptionParser();
-    const char *path = nullptr;
-    OutputFormat format;
-    int c;
-    while ((c = getopt_long(argc, argv, "p:h", kTrusteeListOptions, nullptr)) != -1) {
-        switch (c) {
-        case 'h':
-            help::trusteeListUsage();
-            return 0;
-        case 'p':
-            if (path != nullptr) return fail(msg::kDuplicatePath);
-            path = optarg;
-            break;
-        case OutputFormat::kJson:
-        case OutputFormat::kXml:
-        case OutputFormat::kText:
-            if (!format.take(c)) return fail(msg::kMultipleFormats);
-            break;
-        default:
-            return failWithUsage(msg::kUnknownOption, help::trusteeListUsage);
-        }
-    }
-    if (path == nullptr) return failWithUsage(msg::kPathRequired, help::trusteeListUsage);
-    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::trusteeListUsage);
+    PathAndFormat parsed;
+    int exitStatus = parsePathAndFormat(argc, argv, parsed, help::trusteeListUsage);
+    if (exitStatus >= 0) return exitStatus;
+    const char *path = parsed.path;
     puts(msg::kTrusteeListCalled);
     printf(msg::kPathLine, path);
-    printf(msg::kOutputFormat, format.name());
+    printf(msg::kOutputFormat, parsed.format.name());
 
     int status = connectService();
     if (status != 0) {

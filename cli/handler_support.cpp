@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "messages.h"
 #include "trvns_mgmt.h"
 
 namespace cli {
@@ -52,5 +53,45 @@ int fail(const char *message) {
 const char *statusText(int status) { return trvns_mgmt_get_error_message(TRVNS_MODULE_NAMESPACE, status); }
 
 int posixExitStatus(int status) { return trvns_mgmt_get_posix_error_code(TRVNS_MODULE_NAMESPACE, status); }
+
+}  // namespace cli
+
+namespace cli {
+namespace {
+
+const option kPathAndFormatOptions[] = {
+    {"path", required_argument, nullptr, 'p'},
+    QTRVNS_FORMAT_LONG_OPTIONS,
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+}  // namespace
+
+int parsePathAndFormat(int argc, char **argv, PathAndFormat &parsed, void (*usage)()) {
+    resetOptionParser();
+    int c;
+    while ((c = getopt_long(argc, argv, "p:h", kPathAndFormatOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'h':
+            usage();
+            return 0;
+        case 'p':
+            if (parsed.path != nullptr) return fail(msg::kDuplicatePath);
+            parsed.path = optarg;
+            break;
+        case OutputFormat::kJson:
+        case OutputFormat::kXml:
+        case OutputFormat::kText:
+            if (!parsed.format.take(c)) return fail(msg::kMultipleFormats);
+            break;
+        default:
+            return failWithUsage(msg::kUnknownOption, usage);
+        }
+    }
+    if (parsed.path == nullptr) return failWithUsage(msg::kPathRequired, usage);
+    if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, usage);
+    return -1;
+}
 
 }  // namespace cli

@@ -57,6 +57,15 @@ using HeapString = std::unique_ptr<char, FreeDeleter>;
 
 namespace cli {
 
+// A path option and a format word, as objstat, list-junctions and
+// trustee-list take them ("p:h", "--path", "--json|--xml|--text", "--help").
+struct PathAndFormat {
+    const char *path = nullptr;
+    OutputFormat format;
+};
+// Returns -1 when the arguments are complete, else the exit status.
+int parsePathAndFormat(int argc, char **argv, PathAndFormat &parsed, void (*usage)());
+
 // stderr message, then the usage, exit status 1.
 int failWithUsage(const char *message, void (*usage)());
 // stderr message only, exit status 1.

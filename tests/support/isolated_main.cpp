@@ -1,5 +1,5 @@
-// Runs the server tests inside the private mount namespace of
-// tests/support/isolate.
+// The main of the test programs that need nothing but the private mount
+// namespace of tests/support/isolate.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
