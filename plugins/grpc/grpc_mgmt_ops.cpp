@@ -40,7 +40,7 @@ Element *extractAll(const Repeated &items, Extract extract) {
 
 }  // namespace
 
-TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config) {
+TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config) : library_() {
     TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
                  trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     grpc::SslCredentialsOptions tls;
@@ -58,6 +58,13 @@ TRVNS_GrpcMgmtOps::~TRVNS_GrpcMgmtOps() {
     stub_.reset();
     channel_.reset();
 }
+
+// The client holds one reference on the gRPC library for its lifetime.  When
+// it is the last one, gRPC is shut down before the client is gone, so that
+// no gRPC thread is left running while the program exits.
+TRVNS_GrpcMgmtOps::LibraryReference::LibraryReference() { grpc_init(); }
+
+TRVNS_GrpcMgmtOps::LibraryReference::~LibraryReference() { grpc_shutdown_blocking(); }
 
 template <typename Request, typename Reply>
 bool TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),

@@ -4,6 +4,7 @@
 #ifndef TRVNS_GRPC_MGMT_OPS_H
 #define TRVNS_GRPC_MGMT_OPS_H
 
+#include <grpc/grpc.h>
 #include <grpcpp/grpcpp.h>
 
 #include <memory>
@@ -66,6 +67,12 @@ private:
 
     static constexpr int32_t kCallFailed = 112;
 
+    struct LibraryReference {
+        LibraryReference();
+        ~LibraryReference();
+    };
+    // Declared first: taken before the channel exists, given back after it.
+    LibraryReference library_;
     std::shared_ptr<grpc::Channel> channel_;
     std::unique_ptr<Stub> stub_;
 };
