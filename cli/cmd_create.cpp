@@ -80,16 +80,11 @@ int CreateFolderHandler(int argc, char **argv) {
 
 int CreateJunctionHandler(int argc, char **argv) {
     resetOptionParser();
+    // One row per value option; read back by position below.
     JunctionValue values[] = {
         {'d', msg::kDuplicateDirectory, nullptr},    {'n', msg::kDuplicateName, nullptr},
         {'s', msg::kDuplicateTargetServer, nullptr}, {'v', msg::kDuplicateTargetVolume, nullptr},
         {'t', msg::kDuplicateTargetPath, nullptr},   {'T', msg::kDuplicateTargetType, nullptr},
-    };
-    auto valueOf = [&](char letter) -> const char *& {
-        for (JunctionValue &v : values) {
-            if (v.letter == letter) return v.value;
-        }
-        return values[0].value;  // not reached: every letter has a row
     };
     int c;
     while ((c = getopt_long(argc, argv, "d:n:s:v:t:T:h", kJunctionOptions, nullptr)) != -1) {
@@ -103,12 +98,12 @@ int CreateJunctionHandler(int argc, char **argv) {
         if (row->value != nullptr) return fail(row->duplicateMessage);
         row->value = optarg;
     }
-    const char *directory = valueOf('d');
-    const char *name = valueOf('n');
-    const char *volume = valueOf('v');
-    const char *server = valueOf('s');
-    const char *targetPath = valueOf('t');
-    const char *targetType = valueOf('T');
+    const char *directory = values[0].value;
+    const char *name = values[1].value;
+    const char *server = values[2].value;
+    const char *volume = values[3].value;
+    const char *targetPath = values[4].value;
+    const char *targetType = values[5].value;
     if (directory == nullptr || name == nullptr || volume == nullptr) {
         return failWithUsage(msg::kAllMandatory, help::createJunctionUsage);
     }

@@ -12,7 +12,7 @@
 #define TRVNS_LOG_AS(name, priority, format, ...) \
     syslog((priority), "%s(%d): " format, (name), __LINE__, ##__VA_ARGS__)
 
-// Texts printed for a null string, so printf never sees a null "%s".
+// The text printed for a null string, so printf never sees a null "%s".
 inline const char *trvnsOrNull(const char *text) { return text ? text : "(null)"; }
 
 #endif

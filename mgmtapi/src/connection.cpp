@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "heap_string.h"
 #include "plugin_state.h"
 #include "trvns_log.h"
 
@@ -12,10 +13,7 @@ namespace {
 constexpr char kPathPrefix[] = "/TRVNS";
 constexpr size_t kPathPrefixLength = sizeof kPathPrefix - 1;
 
-struct FreeDeleter {
-    void operator()(char *text) const { free(text); }
-};
-using HeapString = std::unique_ptr<char, FreeDeleter>;
+using trvns::HeapString;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "heap_string.h"
 #include "plugin_state.h"
 #include "trvns_log.h"
 
@@ -13,10 +14,7 @@ constexpr int kBadPath = -11;
 constexpr int kInvalidInput = 22;
 constexpr int kInitServiceVersionMismatch = -16;
 
-struct FreeDeleter {
-    void operator()(char *text) const { free(text); }
-};
-using HeapString = std::unique_ptr<char, FreeDeleter>;
+using trvns::HeapString;
 
 // How a path operation reports a missing plug-in and a bad path.
 struct PathRules {

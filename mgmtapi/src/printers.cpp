@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "trvns_log.h"
 #include "trvns_mgmt.h"
 
 namespace {
@@ -26,7 +27,6 @@ struct TimeText {
     }
 };
 
-const char *textOf(const char *text) { return text ? text : "(null)"; }
 
 bool isDirectoryMode(const struct stat *st) { return S_ISDIR(st->st_mode); }
 
@@ -60,7 +60,7 @@ TRVNS_PRINTER_API void printStat_1(struct stat *st, const char *name, int isDir)
     TimeText modified(st->st_mtime);
     printf("%s %-8s%8d %d %s %s%c %s\n", isDir ? "dr-xr-xr-x" : "lr--r--r--", modified.text,
            static_cast<int>(st->st_blocks), static_cast<int>(st->st_nlink), isDir ? kBlue : kGreen,
-           textOf(name), isDir ? '/' : ' ', kReset);
+           trvnsOrNull(name), isDir ? '/' : ' ', kReset);
 }
 
 TRVNS_PRINTER_API void printStatElement(trvns_stat_element *element) {
@@ -78,8 +78,8 @@ TRVNS_PRINTER_API void printDirStatout(trvns_dirStat_output *out) {
 TRVNS_PRINTER_API void printListAllJunctionsElement(trvns_junction_entry *entry, int index) {
     if (entry == nullptr) return;
     // "%-20s" prints as "%- 20s" would: the blank flag has no effect on strings.
-    printf(" | %-6d | %-20s | %-20s| %-30s \n", index + 1, textOf(entry->folderName),
-           textOf(entry->junctionName), textOf(entry->targetPath));
+    printf(" | %-6d | %-20s | %-20s| %-30s \n", index + 1, trvnsOrNull(entry->folderName),
+           trvnsOrNull(entry->junctionName), trvnsOrNull(entry->targetPath));
 }
 
 TRVNS_PRINTER_API void printListAllJunctionsout(trvns_listAll_output *out, int pageNum, int pageSize) {
@@ -110,8 +110,8 @@ TRVNS_PRINTER_API void printListAllJunctionsout(trvns_listAll_output *out, int p
 
 TRVNS_PRINTER_API void printTrustee(trvns_trustee *trustee) {
     if (trustee == nullptr) return;
-    printf("  name:%s\n", textOf(trustee->name));
-    printf("  guid:%s\n", textOf(trustee->guid));
+    printf("  name:%s\n", trvnsOrNull(trustee->name));
+    printf("  guid:%s\n", trvnsOrNull(trustee->guid));
     printf("  type:%u\n", trustee->type);
     printf("  rights:%d\n", static_cast<int>(trustee->rights));
 }
@@ -123,8 +123,8 @@ TRVNS_PRINTER_API void printTrusteeList(trvns_trustee_list *list) {
 
 TRVNS_PRINTER_API void printTarget(trvns_target *target) {
     if (target == nullptr) return;
-    printf(" Target Info\t\t: %s%s%s%s%s\n", textOf(target->server), "/", textOf(target->volume), "/",
-           textOf(target->path));
+    printf(" Target Info\t\t: %s%s%s%s%s\n", trvnsOrNull(target->server), "/", trvnsOrNull(target->volume), "/",
+           trvnsOrNull(target->path));
 }
 
 TRVNS_PRINTER_API void printTargetList(trvns_target_list *list) {
@@ -136,7 +136,7 @@ TRVNS_PRINTER_API void printTargetList(trvns_target_list *list) {
 
 TRVNS_PRINTER_API void printNamespace(trvns_namespace *ns) {
     if (ns == nullptr) return;
-    printf(" %s\n", textOf(ns->name));
+    printf(" %s\n", trvnsOrNull(ns->name));
 }
 
 TRVNS_PRINTER_API void printNamespaceList(trvns_namespace_list *list) {

@@ -155,8 +155,8 @@ int32_t GrpcMgmtPlugin::getTarget(unsigned uid, const char *path, trvns_target_l
         targets[i].server = dupText(t.server);
         targets[i].volume = dupText(t.volume);
         targets[i].path = dupText(t.path);
-        targets[i].type = (t.type == 1 || t.type == 2) ? t.type : 0;
-        targets[i].status = (t.status == 1 || t.status == 2) ? t.status : 0;
+        targets[i].type = t.type;  // already 1, 2 or 0 (extractTarget)
+        targets[i].status = t.status;
     }
     list->count = static_cast<uint16_t>(count);
     list->targets = targets;

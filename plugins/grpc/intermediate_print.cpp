@@ -4,11 +4,10 @@
 #include <iostream>
 
 #include "intermediate_records.h"
+#include "trvns_log.h"
 
 namespace {
 
-// A string field left null by a failed copy prints as "(null)".
-const char *textOf(const char *text) { return text ? text : "(null)"; }
 
 template <typename Value>
 void line(const char *label, const Value &value) {
@@ -23,7 +22,7 @@ extern "C" {
 
 TRVNS_PLUGIN_API void printMetadata(MetadataC *m) {
     line("   Type: ", m->type);
-    line("   Name: ", textOf(m->name));
+    line("   Name: ", trvnsOrNull(m->name));
     line("   fileSize: ", m->size);
     line("   nodeId: ", m->nodeId);
     line("   fileType: ", m->fileType);
@@ -57,8 +56,8 @@ TRVNS_PLUGIN_API void printDirStatOut(DirStatOutput *out) {
 }
 
 TRVNS_PLUGIN_API void printTrusteeC(TrusteeC *t) {
-    line(" name :  ", textOf(t->name));
-    line(" guid :  ", textOf(t->guid));
+    line(" name :  ", trvnsOrNull(t->name));
+    line(" guid :  ", trvnsOrNull(t->guid));
     line(" type :  ", t->type);
     line(" rights :   ", t->rights);
 }
@@ -74,9 +73,9 @@ TRVNS_PLUGIN_API void printTrusteeListOut(TrusteeListOutput *out) {
 }
 
 TRVNS_PLUGIN_API void printTargetC(TargetC *t) {
-    line(" server :  ", textOf(t->server));
-    line(" volume :  ", textOf(t->volume));
-    line(" path :  ", textOf(t->path));
+    line(" server :  ", trvnsOrNull(t->server));
+    line(" volume :  ", trvnsOrNull(t->volume));
+    line(" path :  ", trvnsOrNull(t->path));
     line(" targettype :   ", t->type);
     line(" status :   ", t->status);
 }
@@ -86,7 +85,7 @@ TRVNS_PLUGIN_API void printTargetListOut(TargetListOutput *out) {
     for (int64_t i = 0; i < out->count; ++i) printTargetC(&out->targets[i]);
 }
 
-TRVNS_PLUGIN_API void printNamespaceC(NamespaceC *ns) { line(" name :  ", textOf(ns->name)); }
+TRVNS_PLUGIN_API void printNamespaceC(NamespaceC *ns) { line(" name :  ", trvnsOrNull(ns->name)); }
 
 TRVNS_PLUGIN_API void printNamespaceListC(NamespaceListC *list) {
     std::cout << "NamespaceListing" << std::endl;
