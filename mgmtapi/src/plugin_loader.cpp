@@ -4,6 +4,7 @@
 // Plug-ins are pinned with RTLD_NODELETE once their entry is found: their
 // code stays mapped after dlclose, because threads they started (gRPC's)
 // may still run it.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -59,16 +60,25 @@ void unloadPluginLocked() {
     gOps = nullptr;
 }
 
-// A shared object that is still being copied in has program headers that
-// point past the end of the file; mapping it would fault with SIGBUS.
+// A shared object that is still being copied in must not reach dlopen:
+// mapping a load segment that lies past the end of the file faults with
+// SIGBUS. A file counts as incomplete while its first bytes match the ELF
+// magic but its headers are not all there yet (it may grow between this
+// check and dlopen, so a short header cannot be left to dlopen to refuse),
+// or while a load segment ends past the end of the file. Anything that is
+// plainly not ELF goes to dlopen, which reports it.
 bool elfSegmentsPresent(const char *path) {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return true;  // let dlopen report the error
     bool complete = true;
     struct stat st;
     Elf64_Ehdr header;
-    if (fstat(fd, &st) == 0 && pread(fd, &header, sizeof header, 0) == sizeof header &&
-        memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 && header.e_ident[EI_CLASS] == ELFCLASS64) {
+    ssize_t got = fstat(fd, &st) == 0 ? pread(fd, &header, sizeof header, 0) : -1;
+    if (got >= 0 && got < static_cast<ssize_t>(sizeof header)) {
+        size_t compared = std::min(static_cast<size_t>(got), static_cast<size_t>(SELFMAG));
+        complete = memcmp(header.e_ident, ELFMAG, compared) != 0;
+    } else if (got == sizeof header && memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+               header.e_ident[EI_CLASS] == ELFCLASS64) {
         for (unsigned i = 0; complete && i < header.e_phnum; ++i) {
             Elf64_Phdr segment;
             off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
