@@ -52,6 +52,18 @@ bool waitForActivePlugin(const std::string &id) {
     return true;
 }
 
+bool waitForWatcherToCatchUp() {
+    static int round = 0;
+    std::string name = "catch-up-" + std::to_string(++round) + ".txt";
+    std::string staged = "/opt/brenvik/" + name;
+    std::string installed = std::string(kPluginDir) + name;
+    writeFile(staged, "not a plug-in\n");
+    bool seen = rename(staged.c_str(), installed.c_str()) == 0 &&
+                syslogCapture().waitFor("dlopen(" + installed + ") failed");
+    removeFile(installed);
+    return seen;
+}
+
 void LibraryTest::SetUp() {
     ASSERT_EQ(0, loadPlugin(kPluginA));
     pluginA().reset();

@@ -27,6 +27,9 @@ TestPluginState &pluginState(const std::string &name);
 // Id ("a"/"b") of the active plug-in, "none" when there is none.
 std::string activePluginId();
 bool waitForActivePlugin(const std::string &id);
+// Returns once the watcher has handled every event queued before the call:
+// it installs a text file and waits for the watcher's failed load of it.
+bool waitForWatcherToCatchUp();
 
 constexpr char kDefaultClientConfig[] =
     "[nsserver]\nhost = 127.0.0.1\nport = 50051\ncertpath = /etc/opt/brenvik/qtrvns/ca.pem\n";
