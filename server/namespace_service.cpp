@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "audit_log.h"
 #include "status_codes.h"
 
 namespace nsserver {
@@ -30,27 +31,39 @@ grpc::Status answer(Reply *reply, Operation operation, int failure = kFailedToBu
     return grpc::Status::OK;
 }
 
+// The same for a change request, which also leaves its audit line.
+template <typename Reply, typename Operation>
+grpc::Status change(const grpc::ServerContext *context, const char *rpc, const AuditFields &fields, Reply *reply,
+                    Operation operation, int failure = kFailedToBuild) {
+    grpc::Status status = answer(reply, operation, failure);
+    writeAuditLine(*context, rpc, fields, reply->retcode());
+    return status;
+}
+
 }  // namespace
 
 using namespace trvnamespace;
 using grpc::ServerContext;
 using grpc::Status;
 
-Status NamespaceService::CreateNamespace(ServerContext *, const CreateNamespaceInput *in, CreateNamespaceReply *out) {
-    return answer(out, [&] { return store_.createNamespace(*in); });
+Status NamespaceService::CreateNamespace(ServerContext *context, const CreateNamespaceInput *in,
+                                         CreateNamespaceReply *out) {
+    return change(context, __func__, {{"name", in->name()}}, out, [&] { return store_.createNamespace(*in); });
 }
 
-Status NamespaceService::DeleteNamespace(ServerContext *, const DeleteNamespaceInput *in, DeleteNamespaceReply *out) {
-    return answer(out, [&] { return store_.deleteNamespace(in->name()); });
+Status NamespaceService::DeleteNamespace(ServerContext *context, const DeleteNamespaceInput *in,
+                                         DeleteNamespaceReply *out) {
+    return change(context, __func__, {{"name", in->name()}}, out, [&] { return store_.deleteNamespace(in->name()); });
 }
 
-Status NamespaceService::SalvageNamespace(ServerContext *, const SalvageNamespaceInput *in,
+Status NamespaceService::SalvageNamespace(ServerContext *context, const SalvageNamespaceInput *in,
                                           SalvageNamespaceReply *out) {
-    return answer(out, [&] { return store_.salvageNamespace(in->name()); });
+    return change(context, __func__, {{"name", in->name()}}, out, [&] { return store_.salvageNamespace(in->name()); });
 }
 
-Status NamespaceService::PurgeNamespace(ServerContext *, const PurgeNamespaceInput *in, PurgeNamespaceReply *out) {
-    return answer(out, [&] { return store_.purgeNamespace(in->name()); });
+Status NamespaceService::PurgeNamespace(ServerContext *context, const PurgeNamespaceInput *in,
+                                        PurgeNamespaceReply *out) {
+    return change(context, __func__, {{"name", in->name()}}, out, [&] { return store_.purgeNamespace(in->name()); });
 }
 
 Status NamespaceService::GetNamespaces(ServerContext *, const GetNamespacesInput *, GetNamespacesReply *out) {
@@ -66,36 +79,43 @@ Status NamespaceService::GetNSCifsAttr(ServerContext *, const GetNSCifsAttrInput
     });
 }
 
-Status NamespaceService::SetNSCifsAttr(ServerContext *, const SetNSCifsAttrInput *in, SetNSCifsAttrReply *out) {
-    return answer(out, [&] { return store_.setCifsAttr(in->name_space(), in->cifsattr()); });
+Status NamespaceService::SetNSCifsAttr(ServerContext *context, const SetNSCifsAttrInput *in, SetNSCifsAttrReply *out) {
+    return change(context, __func__, {{"name", in->name_space()}, {"cifsattr", in->cifsattr()}}, out,
+                  [&] { return store_.setCifsAttr(in->name_space(), in->cifsattr()); });
 }
 
-Status NamespaceService::CreateFolder(ServerContext *, const CreateFolderInput *in, CreateFolderReply *out) {
-    return answer(out, [&] { return store_.createFolder(in->path()); });
+Status NamespaceService::CreateFolder(ServerContext *context, const CreateFolderInput *in, CreateFolderReply *out) {
+    return change(context, __func__, {{"path", in->path()}}, out, [&] { return store_.createFolder(in->path()); });
 }
 
-Status NamespaceService::CreateJunction(ServerContext *, const CreateJunctionInput *in, CreateJunctionReply *out) {
-    return answer(out, [&] { return store_.createJunction(*in); });
+Status NamespaceService::CreateJunction(ServerContext *context, const CreateJunctionInput *in,
+                                        CreateJunctionReply *out) {
+    return change(context, __func__, {{"path", in->dirpath()}, {"name", in->junctionname()}}, out,
+                  [&] { return store_.createJunction(*in); });
 }
 
-Status NamespaceService::Remove(ServerContext *, const RemoveInput *in, RemoveReply *out) {
-    return answer(out, [&] { return store_.remove(in->path()); });
+Status NamespaceService::Remove(ServerContext *context, const RemoveInput *in, RemoveReply *out) {
+    return change(context, __func__, {{"path", in->path()}}, out, [&] { return store_.remove(in->path()); });
 }
 
-Status NamespaceService::Rename(ServerContext *, const RenameInput *in, RenameReply *out) {
-    return answer(out, [&] { return store_.rename(in->path(), in->newname()); });
+Status NamespaceService::Rename(ServerContext *context, const RenameInput *in, RenameReply *out) {
+    return change(context, __func__, {{"path", in->path()}, {"newname", in->newname()}}, out,
+                  [&] { return store_.rename(in->path(), in->newname()); });
 }
 
-Status NamespaceService::Move(ServerContext *, const MoveInput *in, MoveReply *out) {
-    return answer(out, [&] { return store_.move(in->source(), in->target()); });
+Status NamespaceService::Move(ServerContext *context, const MoveInput *in, MoveReply *out) {
+    return change(context, __func__, {{"path", in->source()}, {"target", in->target()}}, out,
+                  [&] { return store_.move(in->source(), in->target()); });
 }
 
-Status NamespaceService::TrusteeGrant(ServerContext *, const TrusteeGrantInput *in, TrusteeGrantReply *out) {
-    return answer(out, [&] { return store_.trusteeGrant(in->path(), in->trustee()); });
+Status NamespaceService::TrusteeGrant(ServerContext *context, const TrusteeGrantInput *in, TrusteeGrantReply *out) {
+    return change(context, __func__, {{"path", in->path()}, {"trustee", in->trustee().name()}}, out,
+                  [&] { return store_.trusteeGrant(in->path(), in->trustee()); });
 }
 
-Status NamespaceService::TrusteeRevoke(ServerContext *, const TrusteeRevokeInput *in, TrusteeRevokeReply *out) {
-    return answer(out, [&] { return store_.trusteeRevoke(in->path(), in->trustee().name()); });
+Status NamespaceService::TrusteeRevoke(ServerContext *context, const TrusteeRevokeInput *in, TrusteeRevokeReply *out) {
+    return change(context, __func__, {{"path", in->path()}, {"trustee", in->trustee().name()}}, out,
+                  [&] { return store_.trusteeRevoke(in->path(), in->trustee().name()); });
 }
 
 Status NamespaceService::TrusteeList(ServerContext *, const TrusteeListInput *in, TrusteeListReply *out) {
@@ -123,18 +143,27 @@ Status NamespaceService::ListAll(ServerContext *, const ListAllInput *in, ListAl
     return answer(out, [&] { return store_.listAll(in->namespace_(), in->pagenum(), in->pagesize(), out); });
 }
 
-Status NamespaceService::AddVolumeEntry(ServerContext *, const AddVolumeEntryInput *in, AddVolumeEntryReply *out) {
-    return answer(out, [&] { return store_.addVolume(*in); }, kInternalError);
+Status NamespaceService::AddVolumeEntry(ServerContext *context, const AddVolumeEntryInput *in,
+                                        AddVolumeEntryReply *out) {
+    return change(
+        context, __func__,
+        {{"volume", in->volumename()}, {"server", in->servername()}, {"namespace", in->namespace_()}}, out,
+        [&] { return store_.addVolume(*in); }, kInternalError);
 }
 
-Status NamespaceService::ModifyVolumeEntry(ServerContext *, const ModifyVolumeEntryInput *in,
+Status NamespaceService::ModifyVolumeEntry(ServerContext *context, const ModifyVolumeEntryInput *in,
                                            ModifyVolumeEntryReply *out) {
-    return answer(out, [&] { return store_.modifyVolume(*in); }, kInternalError);
+    return change(
+        context, __func__,
+        {{"volume", in->oldvolumename()}, {"newname", in->newvolumename()}, {"server", in->servername()}}, out,
+        [&] { return store_.modifyVolume(*in); }, kInternalError);
 }
 
-Status NamespaceService::RemoveVolumeEntry(ServerContext *, const RemoveVolumeEntryInput *in,
+Status NamespaceService::RemoveVolumeEntry(ServerContext *context, const RemoveVolumeEntryInput *in,
                                            RemoveVolumeEntryReply *out) {
-    return answer(out, [&] { return store_.removeVolume(*in); }, kInternalError);
+    return change(
+        context, __func__, {{"volume", in->volumename()}, {"server", in->servername()}}, out,
+        [&] { return store_.removeVolume(*in); }, kInternalError);
 }
 
 Status NamespaceService::InitService(ServerContext *, const InitServiceInput *, InitServiceReply *out) {

@@ -1,6 +1,7 @@
 #include "namespace_store.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -64,12 +65,31 @@ CREATE TABLE IF NOT EXISTS volumes(
 
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }
 
+bool isControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
+
+// Status of a stored text other than a name: no control characters, which
+// would otherwise reach an administrator's terminal raw.
+int checkText(const std::string &text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); })
+               ? kInvalid
+               : kOk;
+}
+
+template <typename... Texts>
+int checkTexts(const Texts &...texts) {
+    int status = kOk;
+    for (const std::string *text : {&texts...}) {
+        if (status == kOk) status = checkText(*text);
+    }
+    return status;
+}
+
 // Status of a folder, junction or volume name.
 int checkName(const std::string &name) {
     if (name.empty() || name.size() > kMaxComponentLength) return kTooLong;
     if (name == "." || name == "..") return kInvalid;
     for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7f || c == '/' || c == '\\') return kInvalid;
+        if (isControl(c) || c == '/' || c == '\\') return kInvalid;
     }
     return kOk;
 }
@@ -136,6 +156,14 @@ NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup
     db_.execute("PRAGMA synchronous=FULL");
     db_.execute("PRAGMA foreign_keys=ON");
     db_.execute(kSchema);
+    // Files made before the server created them owner-only are narrowed too.
+    for (const char *suffix : {"", "-wal", "-shm"}) chmod((databasePath + suffix).c_str(), 0600);
+}
+
+void NamespaceStore::backup(const std::string &databasePath, const std::string &file) {
+    Database source(databasePath, Database::kReadOnly);
+    Database copy(file);
+    copy.backupFrom(source);
 }
 
 // ---- paths -----------------------------------------------------------------
@@ -243,6 +271,7 @@ void NamespaceStore::touch(int64_t nodeId) {
 int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in) {
     std::lock_guard<std::mutex> lock(mutex_);
     int status = checkNamespaceName(in.name());
+    if (status == kOk) status = checkText(in.attribute1());
     if (status != kOk) return status;
     return inTransaction(db_, [&] {
         if (db_.prepare("SELECT 1 FROM namespaces WHERE name = ?").bind(1, in.name()).step()) return kExists;
@@ -322,6 +351,7 @@ int NamespaceStore::getCifsAttr(const std::string &name, std::string *attr) {
 
 int NamespaceStore::setCifsAttr(const std::string &name, const std::string &attr) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (checkText(attr) != kOk) return kInvalid;
     return inTransaction(db_, [&] {
         int64_t id = 0;
         int status = findNamespace(name, false, &id);
@@ -387,6 +417,8 @@ int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) 
         status = checkName(in.targetvolume());
         if (status != kOk) return status;
         if (!in.targetpath().empty() && in.targetpath()[0] != '/') return kInvalid;
+        status = checkTexts(in.targetserver(), in.targetpath());
+        if (status != kOk) return status;
         int type = targetTypeCode(in.targettype());
         if (type == 0) return kUnsupported;
         if (type == kNonYar && in.targetserver().empty()) return kInvalidTarget;
@@ -614,6 +646,7 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
 int NamespaceStore::trusteeGrant(const std::string &path, const trvnamespace::Trustee &trustee) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (trustee.name().empty() || trustee.name().size() > 1024) return kTooLong;
+    if (checkTexts(trustee.name(), trustee.guid()) != kOk) return kInvalid;
     return inTransaction(db_, [&] {
         Node node;
         int status = resolvePath(path, &node);
@@ -679,6 +712,7 @@ int NamespaceStore::addVolume(const trvnamespace::AddVolumeEntryInput &in) {
     int type = targetTypeCode(in.targettype());
     if (type == 0) return kInvalidTargetType;
     if (type == kNonYar && in.servername().empty()) return kWrongTarget;
+    if (checkText(in.servername()) != kOk) return kInvalid;
     const std::string typeText = type == kYar ? "YAR" : "NON-YAR";
     return inTransaction(db_, [&] {
         std::vector<int64_t> targets;

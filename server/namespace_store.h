@@ -21,6 +21,8 @@ using UidLookup = std::function<bool(const std::string &name, uint32_t *uid)>;
 class NamespaceStore {
 public:
     NamespaceStore(const std::string &databasePath, UidLookup lookup);
+    // Writes a consistent copy of a database, which may be in use, to `file`.
+    static void backup(const std::string &databasePath, const std::string &file);
 
     int createNamespace(const trvnamespace::CreateNamespaceInput &in);
     int deleteNamespace(const std::string &name);

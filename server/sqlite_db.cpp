@@ -46,9 +46,9 @@ std::string Statement::text(int column) const {
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
-Database::Database(const std::string &path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
+Database::Database(const std::string &path, bool readOnly) {
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         throw DbError("cannot open database " + path + ": " + message);
@@ -65,6 +65,14 @@ void Database::execute(const char *sql) {
         sqlite3_free(error);
         throw DbError(message + " in " + sql);
     }
+}
+
+void Database::backupFrom(Database &source) {
+    sqlite3_backup *backup = sqlite3_backup_init(db_, "main", source.db_, "main");
+    if (backup == nullptr) throw DbError(std::string("cannot start the backup: ") + sqlite3_errmsg(db_));
+    int result = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (result != SQLITE_DONE) throw DbError(std::string("backup failed: ") + sqlite3_errstr(result));
 }
 
 Transaction::Transaction(Database &db) : db_(db) { db_.execute("BEGIN IMMEDIATE"); }

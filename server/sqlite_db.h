@@ -41,7 +41,8 @@ private:
 
 class Database {
 public:
-    explicit Database(const std::string &path);
+    static constexpr bool kReadOnly = true;
+    explicit Database(const std::string &path, bool readOnly = false);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
@@ -50,6 +51,8 @@ public:
     Statement prepare(const char *sql) { return Statement(db_, sql); }
     int64_t lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
     int changes() const { return sqlite3_changes(db_); }
+    // Replaces this database with a snapshot of `source`, taken in one step.
+    void backupFrom(Database &source);
 
 private:
     sqlite3 *db_ = nullptr;

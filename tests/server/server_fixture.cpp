@@ -13,7 +13,8 @@ namespace trvns_test {
 
 using namespace trvnamespace;
 
-ServerProcess::ServerProcess(const std::string &database) : database_(database) {}
+ServerProcess::ServerProcess(const std::string &database, std::vector<std::string> extraArgs)
+    : database_(database), extraArgs_(std::move(extraArgs)) {}
 
 ServerProcess::~ServerProcess() {
     if (pid_ > 0) stop(SIGKILL);
@@ -27,9 +28,14 @@ void ServerProcess::start() {
     if (pid_ == 0) {
         int log = open((database_ + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         if (log >= 0) dup2(log, 2);
-        execl(TRVNS_NSSERVER, TRVNS_NSSERVER, "--listen", "127.0.0.1:0", "--cert", pki.serverCert.c_str(), "--key",
-              pki.serverKey.c_str(), "--database", database_.c_str(), "--port-file", portFile.c_str(),
-              static_cast<char *>(nullptr));
+        std::vector<std::string> args = {TRVNS_NSSERVER, "--listen",   "127.0.0.1:0",    "--cert",
+                                         pki.serverCert, "--key",      pki.serverKey,    "--database",
+                                         database_,      "--port-file", portFile};
+        args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
+        std::vector<char *> argv;
+        for (std::string &arg : args) argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        execv(TRVNS_NSSERVER, argv.data());
         _exit(127);
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);

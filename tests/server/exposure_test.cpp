@@ -1,0 +1,313 @@
+// The server as something reachable over the network: its command line, a
+// port already taken, client certificates, owner-only files, the audit
+// trail, refused control characters and online backups.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "server_fixture.h"
+
+namespace trvns_test {
+namespace {
+
+using namespace trvnamespace;
+using Names = std::vector<std::string>;
+
+constexpr char kOpenPortWarning[] = "any client that reaches the port acts as an administrator";
+
+bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+int modeOf(const std::string &path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<int>(st.st_mode & 0777);
+}
+
+std::vector<std::string> auditLines(const std::string &log) {
+    std::vector<std::string> lines;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("trvns-nsserver: audit ", 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(ServerCommandLine, HelpVersionAndWrongOptions) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        bool usageOnStdout, usageOnStderr;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, true, false, ""},
+        {{"--version"}, 0, false, false, std::string("trvns-nsserver ") + TRVNS_PROJECT_VERSION + "\n"},
+        {{"--bogus"}, 2, false, true, ""},
+        {{"--listen"}, 2, false, true, ""},
+        {{"stray"}, 2, false, true, ""},
+        {{"--listen", "127.0.0.1:0"}, 2, false, true, ""},  // no certificate to serve with
+    };
+    for (const Case &c : cases) {
+        RunResult result = runProgram(TRVNS_NSSERVER, c.args);
+        SCOPED_TRACE(c.args[0]);
+        EXPECT_EQ(c.status, result.status);
+        EXPECT_EQ(c.usageOnStdout, has(result.out, "usage: trvns-nsserver"));
+        EXPECT_EQ(c.usageOnStderr, has(result.err, "usage: trvns-nsserver"));
+        if (!c.out.empty()) {
+            EXPECT_EQ(c.out, result.out);
+        }
+    }
+}
+
+TEST_F(ServerTest, ASecondServerOnTheSamePortRefusesToStart) {
+    const TestPki &pki = TestPki::get();
+    const std::string listen = "127.0.0.1:" + std::to_string(server_->port());
+    RunResult second = run("timeout 20 " + std::string(TRVNS_NSSERVER) + " --listen " + listen + " --cert " +
+                           pki.serverCert + " --key " + pki.serverKey + " --database " + dir_ + "/other.db");
+    EXPECT_NE(0, second.status);
+    EXPECT_NE(124, second.status) << "the second server kept running";
+    EXPECT_TRUE(has(second.err, "cannot listen on " + listen)) << second.err;
+    // Every request still reaches the one server and its database.
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(0, createNamespace("NS" + std::to_string(i)));
+    EXPECT_EQ(10u, namespaces().size());
+}
+
+TEST_F(ServerTest, DatabaseFilesAreOwnerOnly) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    const std::string db = server_->database();
+    for (const std::string &file : {db, db + "-wal", db + "-shm"}) EXPECT_EQ(0600, modeOf(file)) << file;
+
+    // A database made readable by others before is narrowed at start.
+    server_->stop(SIGTERM);
+    for (const std::string &file : {db, db + "-wal", db + "-shm"}) chmod(file.c_str(), 0644);
+    server_->start();
+    stub_ = server_->stub();
+    EXPECT_EQ((Names{"NS1"}), namespaces());
+    for (const std::string &file : {db, db + "-wal", db + "-shm"}) EXPECT_EQ(0600, modeOf(file)) << file;
+}
+
+TEST_F(ServerTest, WithoutAClientCaTheServerSaysAnyoneIsAdministrator) {
+    EXPECT_TRUE(has(server_->log(), kOpenPortWarning)) << server_->log();
+}
+
+// Client certificates of the test CA and of an unrelated one, made once.
+struct ClientPki {
+    std::string cert, key, otherCert, otherKey;
+    static const ClientPki &get() {
+        static const ClientPki pki = [] {
+            const std::string dir = TestPki::get().dir;
+            ClientPki p{dir + "/client.pem", dir + "/client.key", dir + "/stranger.pem", dir + "/stranger.key"};
+            RunResult made = run("set -e; cd " + dir + R"(
+openssl req -newkey rsa:2048 -nodes -subj /CN=trvns-admin -keyout client.key -out client.csr 2>/dev/null
+openssl x509 -req -in client.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -out client.pem 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj /CN=stranger -keyout stranger.key -out stranger.csr 2>/dev/null
+openssl x509 -req -in stranger.csr -CA other-ca.pem -CAkey other-ca.key -CAcreateserial -days 2 -out stranger.pem 2>/dev/null
+)");
+            if (made.status != 0) throw std::runtime_error("cannot make client certificates: " + made.err);
+            return p;
+        }();
+        return pki;
+    }
+};
+
+class MutualTlsTest : public ServerTest {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/trvns-server.XXXXXX";
+        dir_ = mkdtemp(pattern);
+        server_ = std::make_unique<ServerProcess>(dir_ + "/ns.db",
+                                                  std::vector<std::string>{"--client-ca", TestPki::get().caCert});
+        server_->start();
+    }
+    // CreateNamespace through a channel presenting `cert` (none when empty).
+    int createWith(const std::string &cert, const std::string &key, const std::string &name) {
+        grpc::SslCredentialsOptions tls;
+        tls.pem_root_certs = readFile(TestPki::get().caCert);
+        if (!cert.empty()) {
+            tls.pem_cert_chain = readFile(cert);
+            tls.pem_private_key = readFile(key);
+        }
+        auto stub = TRVNamespaceServer::NewStub(
+            grpc::CreateChannel("127.0.0.1:" + std::to_string(server_->port()), grpc::SslCredentials(tls)));
+        CreateNamespaceInput in;
+        in.set_name(name);
+        CreateNamespaceReply reply;
+        grpc::ClientContext context;
+        context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(10));
+        return stub->CreateNamespace(&context, in, &reply).ok() ? reply.retcode() : kCallFailed;
+    }
+};
+
+TEST_F(MutualTlsTest, OnlyClientsWithACertificateOfTheCaGetIn) {
+    const ClientPki &client = ClientPki::get();
+    EXPECT_EQ(kCallFailed, createWith("", "", "NS1"));
+    EXPECT_EQ(kCallFailed, createWith(client.otherCert, client.otherKey, "NS2"));
+    EXPECT_EQ(0, createWith(client.cert, client.key, "NS3"));
+
+    const std::vector<std::string> audit = auditLines(server_->log());
+    ASSERT_EQ(1u, audit.size()) << server_->log();  // refused clients never reach a request
+    EXPECT_TRUE(has(audit[0], " client=\"CN=trvns-admin\" rpc=CreateNamespace name=\"NS3\" retCode=0")) << audit[0];
+    EXPECT_FALSE(has(server_->log(), kOpenPortWarning));
+}
+
+TEST_F(ServerTest, EveryChangeRequestLeavesOneAuditLine) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    AddVolumeEntryInput add;
+    add.set_volumename("VOL1");
+    add.set_servername("srv1");
+    add.set_namespace_("NS1");
+    ModifyVolumeEntryInput modify;
+    modify.set_oldvolumename("VOL1");
+    modify.set_newvolumename("VOL2");
+    RemoveVolumeEntryInput removeVolume;
+    removeVolume.set_volumename("VOL2");
+    SetNSCifsAttrInput cifs;
+    cifs.set_name_space("NS1");
+    cifs.set_cifsattr("share=yes");
+    struct Case {
+        std::function<int()> request;
+        std::string line;  // what follows the client subject
+    };
+    const Case cases[] = {
+        {[&] { return createFolder("/NS1/home/a\033b"); }, "rpc=CreateFolder path=\"/NS1/home/a\\x1bb\" retCode=122"},
+        {[&] { return createJunction("/NS1/home", "j1", "VOL1"); },
+         "rpc=CreateJunction path=\"/NS1/home\" name=\"j1\" retCode=0"},
+        {[&] { return rename("/NS1/home/j1", "j2"); }, "rpc=Rename path=\"/NS1/home/j1\" newname=\"j2\" retCode=0"},
+        {[&] { return move("/NS1/home/j2", "/NS1"); }, "rpc=Move path=\"/NS1/home/j2\" target=\"/NS1\" retCode=0"},
+        {[&] { return grant("/NS1/home", "u\"1"); },
+         "rpc=TrusteeGrant path=\"/NS1/home\" trustee=\"u\\\"1\" retCode=0"},
+        {[&] { return revoke("/NS1/home", "nobody"); },
+         "rpc=TrusteeRevoke path=\"/NS1/home\" trustee=\"nobody\" retCode=116"},
+        {[&] { return remove("/NS1/j2"); }, "rpc=Remove path=\"/NS1/j2\" retCode=0"},
+        {[&] { return call(&Stub::AddVolumeEntry, add); },
+         "rpc=AddVolumeEntry volume=\"VOL1\" server=\"srv1\" namespace=\"NS1\" retCode=0"},
+        {[&] { return call(&Stub::ModifyVolumeEntry, modify); },
+         "rpc=ModifyVolumeEntry volume=\"VOL1\" newname=\"VOL2\" server=\"\" retCode=0"},
+        {[&] { return call(&Stub::RemoveVolumeEntry, removeVolume); },
+         "rpc=RemoveVolumeEntry volume=\"VOL2\" server=\"\" retCode=0"},
+        {[&] { return call(&Stub::SetNSCifsAttr, cifs); },
+         "rpc=SetNSCifsAttr name=\"NS1\" cifsattr=\"share=yes\" retCode=0"},
+        {[&] { return deleteNamespace("NS1"); }, "rpc=DeleteNamespace name=\"NS1\" retCode=0"},
+        {[&] { return salvageNamespace("NS1"); }, "rpc=SalvageNamespace name=\"NS1\" retCode=0"},
+        {[&] { return purgeNamespace("NS1"); }, "rpc=PurgeNamespace name=\"NS1\" retCode=0"},
+        {[&] { return createNamespace("NS1"); }, "rpc=CreateNamespace name=\"NS1\" retCode=0"},
+    };
+    for (const Case &c : cases) {
+        size_t before = auditLines(server_->log()).size();
+        c.request();
+        namespaces();  // a read leaves no line
+        dirStat("/NS1");
+        std::vector<std::string> lines = auditLines(server_->log());
+        ASSERT_EQ(before + 1, lines.size()) << c.line;
+        const std::string &line = lines.back();
+        EXPECT_TRUE(has(line, " peer=ipv4:127.0.0.1:")) << line;
+        EXPECT_TRUE(has(line, " client=- " + c.line)) << line << "\nexpected: " << c.line;
+        EXPECT_EQ(line.size() - c.line.size(), line.rfind(c.line)) << line;
+    }
+}
+
+TEST_F(ServerTest, ControlCharactersAreRefusedInEveryStoredText) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    const std::string esc = "a\033[31mb";
+    CreateNamespaceInput ns;
+    ns.set_name("NS2");
+    ns.set_attribute1(esc);
+    SetNSCifsAttrInput cifs;
+    cifs.set_name_space("NS1");
+    cifs.set_cifsattr("x\ny");
+    TrusteeGrantInput guid;
+    guid.set_path("/NS1/home");
+    guid.mutable_trustee()->set_name("alice");
+    guid.mutable_trustee()->set_guid(esc);
+    AddVolumeEntryInput volume;
+    volume.set_volumename("VOL1");
+    volume.set_servername(esc);
+    struct Case {
+        const char *what;
+        std::function<int()> request;
+    };
+    const Case cases[] = {
+        {"folder name", [&] { return createFolder("/NS1/" + esc); }},
+        {"junction name", [&] { return createJunction("/NS1", esc, "VOL1"); }},
+        {"target volume", [&] { return createJunction("/NS1", "j1", esc); }},
+        {"target server", [&] { return createJunction("/NS1", "j1", "VOL1", esc); }},
+        {"target path", [&] { return createJunction("/NS1", "j1", "VOL1", "srv", "YAR", "/" + esc); }},
+        {"new name", [&] { return rename("/NS1/home", esc); }},
+        {"trustee name", [&] { return grant("/NS1/home", esc); }},
+        {"trustee name DEL", [&] { return grant("/NS1/home", "a\177b"); }},
+        {"trustee guid", [&] { return call(&Stub::TrusteeGrant, guid); }},
+        {"namespace attribute", [&] { return call(&Stub::CreateNamespace, ns); }},
+        {"CIFS attribute", [&] { return call(&Stub::SetNSCifsAttr, cifs); }},
+        {"volume server", [&] { return call(&Stub::AddVolumeEntry, volume); }},
+    };
+    for (const Case &c : cases) EXPECT_EQ(122, c.request()) << c.what;
+
+    EXPECT_EQ((Names{"home"}), names("/NS1"));
+    EXPECT_EQ((Names{"NS1"}), namespaces());
+    TrusteeListInput list;
+    list.set_path("/NS1/home");
+    TrusteeListReply trustees;
+    ASSERT_EQ(0, call(&Stub::TrusteeList, list, &trustees));
+    EXPECT_EQ(0, trustees.trustees_size());
+    GetNSCifsAttrInput get;
+    get.set_name_space("NS1");
+    GetNSCifsAttrReply attr;
+    ASSERT_EQ(0, call(&Stub::GetNSCifsAttr, get, &attr));
+    EXPECT_EQ("", attr.cifsattr());
+}
+
+TEST_F(ServerTest, ABackupDuringABurstOfWritesHoldsEveryEarlierChange) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    std::mutex mutex;
+    std::vector<std::string> acknowledged;
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        auto stub = server_->stub();
+        for (int i = 0; !stop; ++i) {
+            CreateFolderInput in;
+            in.set_path("/NS1/f" + std::to_string(i));
+            CreateFolderReply reply;
+            grpc::ClientContext context;
+            if (!stub->CreateFolder(&context, in, &reply).ok()) break;
+            std::lock_guard<std::mutex> lock(mutex);
+            if (reply.retcode() == 0) acknowledged.push_back("f" + std::to_string(i));
+        }
+    });
+    auto count = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return acknowledged.size();
+    };
+    while (count() < 50) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::vector<std::string> before;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        before = acknowledged;
+    }
+    const std::string copy = dir_ + "/copy.db";
+    RunResult backup = runProgram(TRVNS_NSSERVER, {"--database", server_->database(), "--backup", copy});
+    while (count() < before.size() + 50) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop = true;
+    writer.join();
+    ASSERT_EQ(0, backup.status) << backup.err;
+    EXPECT_EQ(0600, modeOf(copy));
+
+    RunResult check = run("sqlite3 " + copy + " 'PRAGMA integrity_check'");
+    EXPECT_EQ("ok\n", check.out) << check.err;
+    // The copy serves like the original did when it was taken.
+    server_->stop(SIGTERM);
+    server_ = std::make_unique<ServerProcess>(copy);
+    server_->start();
+    stub_ = server_->stub();
+    Names present = names("/NS1");
+    std::set<std::string> found(present.begin(), present.end());
+    for (const std::string &name : before) EXPECT_EQ(1u, found.count(name)) << name << " is missing";
+}
+
+}  // namespace
+}  // namespace trvns_test
