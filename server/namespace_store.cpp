@@ -150,12 +150,60 @@ int inTransaction(Database &db, Body body) {
 
 }  // namespace
 
+namespace {
+
+// The connection of the request this thread is serving.
+thread_local Database *current = nullptr;
+
+void configure(Database &db) {
+    db.execute("PRAGMA synchronous=FULL");
+    db.execute("PRAGMA foreign_keys=ON");
+}
+
+}  // namespace
+
+Database &NamespaceStore::db() { return *current; }
+
+NamespaceStore::WriteSession::WriteSession(NamespaceStore &store) : lock_(store.writeMutex_) {
+    current = &store.writer_;
+}
+
+NamespaceStore::WriteSession::~WriteSession() { current = nullptr; }
+
+NamespaceStore::ReadSession::ReadSession(NamespaceStore &store) : store_(store) {
+    {
+        std::lock_guard<std::mutex> lock(store.readersMutex_);
+        if (!store.idleReaders_.empty()) {
+            connection_ = std::move(store.idleReaders_.back());
+            store.idleReaders_.pop_back();
+        }
+    }
+    if (!connection_) {
+        connection_ = std::make_unique<Database>(store.path_);
+        configure(*connection_);
+    }
+    // One read transaction: every statement of the request sees one snapshot.
+    connection_->execute("BEGIN");
+    current = connection_.get();
+}
+
+NamespaceStore::ReadSession::~ReadSession() {
+    current = nullptr;
+    try {
+        connection_->execute("COMMIT");
+    } catch (const DbError &) {
+        return;  // a connection in doubt is closed, not reused
+    }
+    std::lock_guard<std::mutex> lock(store_.readersMutex_);
+    if (store_.idleReaders_.size() < kMaxIdleReaders) store_.idleReaders_.push_back(std::move(connection_));
+}
+
 NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup)
-    : db_(databasePath), lookup_(std::move(lookup)) {
-    db_.execute("PRAGMA journal_mode=WAL");
-    db_.execute("PRAGMA synchronous=FULL");
-    db_.execute("PRAGMA foreign_keys=ON");
-    db_.execute(kSchema);
+    : path_(databasePath), writer_(databasePath), lookup_(std::move(lookup)) {
+    WriteSession session(*this);
+    db().execute("PRAGMA journal_mode=WAL");
+    configure(db());
+    db().execute(kSchema);
     // Files made before the server created them owner-only are narrowed too.
     for (const char *suffix : {"", "-wal", "-shm"}) chmod((databasePath + suffix).c_str(), 0600);
 }
@@ -169,7 +217,7 @@ void NamespaceStore::backup(const std::string &databasePath, const std::string &
 // ---- paths -----------------------------------------------------------------
 
 int NamespaceStore::findNamespace(const std::string &name, bool deleted, int64_t *id) {
-    Statement query = db_.prepare("SELECT id FROM namespaces WHERE name = ? AND deleted = ?");
+    Statement query = db().prepare("SELECT id FROM namespaces WHERE name = ? AND deleted = ?");
     query.bind(1, name).bind(2, static_cast<int64_t>(deleted ? 1 : 0));
     if (!query.step()) return kNotANamespace;
     *id = query.integer(0);
@@ -200,7 +248,7 @@ int NamespaceStore::locate(const std::string &path, Location *location) {
 }
 
 bool NamespaceStore::loadNode(int64_t id, Node *node) {
-    Statement query = db_.prepare((std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE id = ?").c_str());
+    Statement query = db().prepare((std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE id = ?").c_str());
     query.bind(1, id);
     if (!query.step()) return false;
     *node = readNode(query);
@@ -209,14 +257,14 @@ bool NamespaceStore::loadNode(int64_t id, Node *node) {
 
 // The node `depth` components down from the namespace root.
 int NamespaceStore::resolve(const Location &location, size_t depth, Node *node) {
-    Statement root = db_.prepare(
+    Statement root = db().prepare(
         (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE ns_id = ? AND parent_id IS NULL").c_str());
     root.bind(1, location.nsId);
     if (!root.step()) return kNotANamespace;
     Node current = readNode(root);
     for (size_t i = 0; i < depth; ++i) {
         if (current.kind != kFolder) return kNotADirectory;
-        Statement child = db_.prepare(
+        Statement child = db().prepare(
             (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE parent_id = ? AND name = ?").c_str());
         child.bind(1, current.id).bind(2, location.components[i]);
         if (!child.step()) return kNoSuchObject;
@@ -234,13 +282,13 @@ int NamespaceStore::resolvePath(const std::string &path, Node *node) {
 }
 
 bool NamespaceStore::childExists(int64_t parentId, const std::string &name) {
-    Statement query = db_.prepare("SELECT 1 FROM nodes WHERE parent_id = ? AND name = ?");
+    Statement query = db().prepare("SELECT 1 FROM nodes WHERE parent_id = ? AND name = ?");
     query.bind(1, parentId).bind(2, name);
     return query.step();
 }
 
 int64_t NamespaceStore::insertNode(const Node &n) {
-    Statement insert = db_.prepare(
+    Statement insert = db().prepare(
         "INSERT INTO nodes(ns_id, parent_id, name, kind, size, created, modified, accessed, target_server, "
         "target_volume, target_path, target_type) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
     insert.bind(1, n.nsId);
@@ -258,28 +306,28 @@ int64_t NamespaceStore::insertNode(const Node &n) {
         insert.bindNull(9).bindNull(10).bindNull(11).bindNull(12);
     }
     insert.run();
-    return db_.lastInsertId();
+    return db().lastInsertId();
 }
 
 void NamespaceStore::touch(int64_t nodeId) {
-    Statement update = db_.prepare("UPDATE nodes SET modified = ? WHERE id = ?");
+    Statement update = db().prepare("UPDATE nodes SET modified = ? WHERE id = ?");
     update.bind(1, now()).bind(2, nodeId).run();
 }
 
 // ---- namespaces ------------------------------------------------------------
 
 int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    WriteSession session(*this);
     int status = checkNamespaceName(in.name());
     if (status == kOk) status = checkText(in.attribute1());
     if (status != kOk) return status;
-    return inTransaction(db_, [&] {
-        if (db_.prepare("SELECT 1 FROM namespaces WHERE name = ?").bind(1, in.name()).step()) return kExists;
+    return inTransaction(db(), [&] {
+        if (db().prepare("SELECT 1 FROM namespaces WHERE name = ?").bind(1, in.name()).step()) return kExists;
         int64_t created = now();
-        Statement insert = db_.prepare("INSERT INTO namespaces(name, trvns_attr, created) VALUES(?, ?, ?)");
+        Statement insert = db().prepare("INSERT INTO namespaces(name, trvns_attr, created) VALUES(?, ?, ?)");
         insert.bind(1, in.name()).bind(2, in.attribute1()).bind(3, created).run();
         Node root;
-        root.nsId = db_.lastInsertId();
+        root.nsId = db().lastInsertId();
         root.kind = kFolder;
         root.created = root.modified = root.accessed = created;
         insertNode(root);
@@ -288,42 +336,42 @@ int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in
 }
 
 int NamespaceStore::deleteNamespace(const std::string &name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         int64_t id = 0;
         int status = findNamespace(name, false, &id);
         if (status != kOk) return status;
-        db_.prepare("UPDATE namespaces SET deleted = 1 WHERE id = ?").bind(1, id).run();
+        db().prepare("UPDATE namespaces SET deleted = 1 WHERE id = ?").bind(1, id).run();
         return kOk;
     });
 }
 
 int NamespaceStore::salvageNamespace(const std::string &name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         int64_t id = 0;
         int status = findNamespace(name, true, &id);  // only a deleted namespace can be salvaged
         if (status != kOk) return status;
-        db_.prepare("UPDATE namespaces SET deleted = 0 WHERE id = ?").bind(1, id).run();
+        db().prepare("UPDATE namespaces SET deleted = 0 WHERE id = ?").bind(1, id).run();
         return kOk;
     });
 }
 
 int NamespaceStore::purgeNamespace(const std::string &name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
-        Statement query = db_.prepare("SELECT id FROM namespaces WHERE name = ?");
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
+        Statement query = db().prepare("SELECT id FROM namespaces WHERE name = ?");
         query.bind(1, name);
         if (!query.step()) return kNotANamespace;
         int64_t id = query.integer(0);
-        db_.prepare("DELETE FROM namespaces WHERE id = ?").bind(1, id).run();
+        db().prepare("DELETE FROM namespaces WHERE id = ?").bind(1, id).run();
         return kOk;
     });
 }
 
 int NamespaceStore::getNamespaces(trvnamespace::GetNamespacesReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Statement query = db_.prepare(
+    ReadSession session(*this);
+    Statement query = db().prepare(
         "SELECT n.id, n.name, n.cifs_attr, n.trvns_attr, n.flags, n.created, "
         "(SELECT COUNT(*) FROM nodes WHERE ns_id = n.id AND kind = 2) FROM namespaces n WHERE deleted = 0 "
         "ORDER BY n.name");
@@ -341,8 +389,8 @@ int NamespaceStore::getNamespaces(trvnamespace::GetNamespacesReply *reply) {
 }
 
 int NamespaceStore::getCifsAttr(const std::string &name, std::string *attr) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Statement query = db_.prepare("SELECT cifs_attr FROM namespaces WHERE name = ? AND deleted = 0");
+    ReadSession session(*this);
+    Statement query = db().prepare("SELECT cifs_attr FROM namespaces WHERE name = ? AND deleted = 0");
     query.bind(1, name);
     if (!query.step()) return kNotANamespace;
     *attr = query.text(0);
@@ -350,13 +398,13 @@ int NamespaceStore::getCifsAttr(const std::string &name, std::string *attr) {
 }
 
 int NamespaceStore::setCifsAttr(const std::string &name, const std::string &attr) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    WriteSession session(*this);
     if (checkText(attr) != kOk) return kInvalid;
-    return inTransaction(db_, [&] {
+    return inTransaction(db(), [&] {
         int64_t id = 0;
         int status = findNamespace(name, false, &id);
         if (status != kOk) return status;
-        db_.prepare("UPDATE namespaces SET cifs_attr = ? WHERE id = ?").bind(1, attr).bind(2, id).run();
+        db().prepare("UPDATE namespaces SET cifs_attr = ? WHERE id = ?").bind(1, attr).bind(2, id).run();
         return kOk;
     });
 }
@@ -364,8 +412,8 @@ int NamespaceStore::setCifsAttr(const std::string &name, const std::string &attr
 // ---- folders and junctions ---------------------------------------------------
 
 int NamespaceStore::createFolder(const std::string &path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Location location;
         int status = locate(path, &location);
         if (status != kOk) return status;
@@ -393,7 +441,7 @@ std::string NamespaceStore::resolveTargetServer(int64_t nsId, const std::string 
     if (!server.empty()) return server;
     // A YAR junction without a server takes the server its volume was
     // registered with, if exactly one is known.
-    Statement query = db_.prepare("SELECT DISTINCT server FROM volumes WHERE ns_id = ? AND name = ?");
+    Statement query = db().prepare("SELECT DISTINCT server FROM volumes WHERE ns_id = ? AND name = ?");
     query.bind(1, nsId).bind(2, volume);
     std::string found;
     int count = 0;
@@ -405,8 +453,8 @@ std::string NamespaceStore::resolveTargetServer(int64_t nsId, const std::string 
 }
 
 int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Node parent;
         int status = resolvePath(in.dirpath(), &parent);
         if (status == kNoSuchObject || status == kNotADirectory) return kNotADirectory;
@@ -440,24 +488,24 @@ int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) 
 }
 
 int NamespaceStore::remove(const std::string &path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Node node;
         int status = resolvePath(path, &node);
         if (status != kOk) return status;
         if (node.parentId == 0) return kInvalid;  // a namespace is purged, not removed
-        if (node.kind == kFolder && db_.prepare("SELECT 1 FROM nodes WHERE parent_id = ?").bind(1, node.id).step()) {
+        if (node.kind == kFolder && db().prepare("SELECT 1 FROM nodes WHERE parent_id = ?").bind(1, node.id).step()) {
             return kNotPermitted;  // not empty
         }
-        db_.prepare("DELETE FROM nodes WHERE id = ?").bind(1, node.id).run();
+        db().prepare("DELETE FROM nodes WHERE id = ?").bind(1, node.id).run();
         touch(node.parentId);
         return kOk;
     });
 }
 
 int NamespaceStore::rename(const std::string &path, const std::string &newName) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Node node;
         int status = resolvePath(path, &node);
         if (status != kOk) return status;
@@ -466,7 +514,7 @@ int NamespaceStore::rename(const std::string &path, const std::string &newName) 
         if (status != kOk) return status;
         if (newName == node.name) return kOk;
         if (childExists(node.parentId, newName)) return kNameTaken;
-        db_.prepare("UPDATE nodes SET name = ?, modified = ? WHERE id = ?")
+        db().prepare("UPDATE nodes SET name = ?, modified = ? WHERE id = ?")
             .bind(1, newName)
             .bind(2, now())
             .bind(3, node.id)
@@ -477,8 +525,8 @@ int NamespaceStore::rename(const std::string &path, const std::string &newName) 
 }
 
 int NamespaceStore::move(const std::string &source, const std::string &target) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Node node;
         int status = resolvePath(source, &node);
         if (status != kOk) return status;
@@ -496,7 +544,7 @@ int NamespaceStore::move(const std::string &source, const std::string &target) {
         }
         if (folder.id == node.parentId) return kOk;
         if (childExists(folder.id, node.name)) return kNameTaken;
-        db_.prepare("UPDATE nodes SET parent_id = ? WHERE id = ?").bind(1, folder.id).bind(2, node.id).run();
+        db().prepare("UPDATE nodes SET parent_id = ? WHERE id = ?").bind(1, folder.id).bind(2, node.id).run();
         touch(folder.id);
         touch(node.parentId);
         return kOk;
@@ -506,7 +554,7 @@ int NamespaceStore::move(const std::string &source, const std::string &target) {
 // ---- reading -----------------------------------------------------------------
 
 int NamespaceStore::objStat(const std::string &path, trvnamespace::ObjStatReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     Node node;
     int status = resolvePath(path, &node);
     if (status != kOk) return status;
@@ -514,7 +562,7 @@ int NamespaceStore::objStat(const std::string &path, trvnamespace::ObjStatReply 
     reply->set_isdir(node.kind == kFolder ? 1 : 0);
     int64_t count = 1;
     if (node.kind == kFolder) {
-        Statement children = db_.prepare("SELECT COUNT(*) FROM nodes WHERE parent_id = ?");
+        Statement children = db().prepare("SELECT COUNT(*) FROM nodes WHERE parent_id = ?");
         children.bind(1, node.id);
         count = children.step() ? children.integer(0) : 0;
     }
@@ -526,7 +574,7 @@ int NamespaceStore::objStat(const std::string &path, trvnamespace::ObjStatReply 
 std::vector<int64_t> NamespaceStore::grantedNodes(int64_t nsId, uint32_t uid) {
     std::vector<int64_t> granted;
     Statement query =
-        db_.prepare("SELECT t.node_id, t.name FROM trustees t JOIN nodes n ON n.id = t.node_id WHERE n.ns_id = ?");
+        db().prepare("SELECT t.node_id, t.name FROM trustees t JOIN nodes n ON n.id = t.node_id WHERE n.ns_id = ?");
     query.bind(1, nsId);
     while (query.step()) {
         uint32_t trusteeUid = 0;
@@ -536,7 +584,7 @@ std::vector<int64_t> NamespaceStore::grantedNodes(int64_t nsId, uint32_t uid) {
 }
 
 int NamespaceStore::dirStat(const std::string &path, uint32_t uid, trvnamespace::DirStatReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     Node folder;
     int status = resolvePath(path, &folder);
     if (status == kNoSuchObject) return kNoSuchPath;
@@ -561,7 +609,7 @@ int NamespaceStore::dirStat(const std::string &path, uint32_t uid, trvnamespace:
             }
         }
     }
-    Statement children = db_.prepare(
+    Statement children = db().prepare(
         (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE parent_id = ? ORDER BY name").c_str());
     children.bind(1, folder.id);
     while (children.step()) {
@@ -573,12 +621,12 @@ int NamespaceStore::dirStat(const std::string &path, uint32_t uid, trvnamespace:
 }
 
 int NamespaceStore::listContents(const std::string &path, trvnamespace::ListContentsReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     Node folder;
     int status = resolvePath(path, &folder);
     if (status != kOk) return status;
     if (folder.kind != kFolder) return kNotADirectory;
-    Statement children = db_.prepare("SELECT name, kind FROM nodes WHERE parent_id = ? ORDER BY name");
+    Statement children = db().prepare("SELECT name, kind FROM nodes WHERE parent_id = ? ORDER BY name");
     children.bind(1, folder.id);
     while (children.step()) {
         if (children.integer(1) == kFolder) {
@@ -591,7 +639,7 @@ int NamespaceStore::listContents(const std::string &path, trvnamespace::ListCont
 }
 
 int NamespaceStore::junctionTarget(const std::string &path, trvnamespace::GetJunctionTargetReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     Node node;
     int status = resolvePath(path, &node);
     if (status != kOk) return status;
@@ -607,7 +655,7 @@ int NamespaceStore::junctionTarget(const std::string &path, trvnamespace::GetJun
 
 int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize,
                             trvnamespace::ListAllReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     std::string name = nameSpace;
     if (!name.empty() && name[0] == '/') name.erase(0, 1);
     int64_t nsId = 0;
@@ -615,14 +663,14 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
     if (status != kOk) return status;
     if (pageNum < 0) return kBadPageNumber;
     if (pageSize < 0 || pageSize > kMaxPageSize || (pageNum > 0 && pageSize == 0)) return kBadPageSize;
-    Statement count = db_.prepare("SELECT COUNT(*) FROM nodes WHERE ns_id = ? AND kind = 2");
+    Statement count = db().prepare("SELECT COUNT(*) FROM nodes WHERE ns_id = ? AND kind = 2");
     count.bind(1, nsId);
     int64_t total = count.step() ? count.integer(0) : 0;
     int64_t limit = pageSize > 0 ? pageSize : total;
     int64_t page = pageNum > 0 ? pageNum : 1;
     int64_t pages = pageSize > 0 ? std::max<int64_t>(1, (total + pageSize - 1) / pageSize) : 1;
     if (page > pages) return kBadPageNumber;
-    Statement rows = db_.prepare(R"sql(
+    Statement rows = db().prepare(R"sql(
         WITH RECURSIVE paths(id, path) AS (
             SELECT id, '' FROM nodes WHERE ns_id = ?1 AND parent_id IS NULL
             UNION ALL
@@ -644,20 +692,20 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
 // ---- trustees ------------------------------------------------------------------
 
 int NamespaceStore::trusteeGrant(const std::string &path, const trvnamespace::Trustee &trustee) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    WriteSession session(*this);
     if (trustee.name().empty() || trustee.name().size() > 1024) return kTooLong;
     if (checkTexts(trustee.name(), trustee.guid()) != kOk) return kInvalid;
-    return inTransaction(db_, [&] {
+    return inTransaction(db(), [&] {
         Node node;
         int status = resolvePath(path, &node);
         if (status != kOk) return status;
-        if (db_.prepare("SELECT 1 FROM trustees WHERE node_id = ? AND name = ?")
+        if (db().prepare("SELECT 1 FROM trustees WHERE node_id = ? AND name = ?")
                 .bind(1, node.id)
                 .bind(2, trustee.name())
                 .step()) {
             return kAlreadyTrustee;
         }
-        db_.prepare("INSERT INTO trustees(node_id, name, guid, type, rights) VALUES(?,?,?,?,?)")
+        db().prepare("INSERT INTO trustees(node_id, name, guid, type, rights) VALUES(?,?,?,?,?)")
             .bind(1, node.id)
             .bind(2, trustee.name())
             .bind(3, trustee.guid())
@@ -669,22 +717,22 @@ int NamespaceStore::trusteeGrant(const std::string &path, const trvnamespace::Tr
 }
 
 int NamespaceStore::trusteeRevoke(const std::string &path, const std::string &name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
         Node node;
         int status = resolvePath(path, &node);
         if (status != kOk) return status;
-        db_.prepare("DELETE FROM trustees WHERE node_id = ? AND name = ?").bind(1, node.id).bind(2, name).run();
-        return db_.changes() == 0 ? kNoSuchObject : kOk;
+        db().prepare("DELETE FROM trustees WHERE node_id = ? AND name = ?").bind(1, node.id).bind(2, name).run();
+        return db().changes() == 0 ? kNoSuchObject : kOk;
     });
 }
 
 int NamespaceStore::trusteeList(const std::string &path, trvnamespace::TrusteeListReply *reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    ReadSession session(*this);
     Node node;
     int status = resolvePath(path, &node);
     if (status != kOk) return status;
-    Statement query = db_.prepare("SELECT name, guid, type, rights FROM trustees WHERE node_id = ? ORDER BY name");
+    Statement query = db().prepare("SELECT name, guid, type, rights FROM trustees WHERE node_id = ? ORDER BY name");
     query.bind(1, node.id);
     while (query.step()) {
         trvnamespace::Trustee *t = reply->add_trustees();
@@ -707,14 +755,14 @@ constexpr char kVolumeMatch[] =
 }  // namespace
 
 int NamespaceStore::addVolume(const trvnamespace::AddVolumeEntryInput &in) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    WriteSession session(*this);
     if (in.volumename().empty() || checkName(in.volumename()) != kOk) return kUnsupported;
     int type = targetTypeCode(in.targettype());
     if (type == 0) return kInvalidTargetType;
     if (type == kNonYar && in.servername().empty()) return kWrongTarget;
     if (checkText(in.servername()) != kOk) return kInvalid;
     const std::string typeText = type == kYar ? "YAR" : "NON-YAR";
-    return inTransaction(db_, [&] {
+    return inTransaction(db(), [&] {
         std::vector<int64_t> targets;
         if (!in.namespace_().empty()) {
             int64_t id = 0;
@@ -722,35 +770,35 @@ int NamespaceStore::addVolume(const trvnamespace::AddVolumeEntryInput &in) {
             if (status != kOk) return status;
             targets.push_back(id);
         } else {
-            Statement all = db_.prepare("SELECT id FROM namespaces WHERE deleted = 0");
+            Statement all = db().prepare("SELECT id FROM namespaces WHERE deleted = 0");
             while (all.step()) targets.push_back(all.integer(0));
         }
         int added = 0;
         for (int64_t nsId : targets) {
-            Statement insert = db_.prepare("INSERT OR IGNORE INTO volumes(ns_id, name, server, type) VALUES(?,?,?,?)");
+            Statement insert = db().prepare("INSERT OR IGNORE INTO volumes(ns_id, name, server, type) VALUES(?,?,?,?)");
             insert.bind(1, nsId).bind(2, in.volumename()).bind(3, in.servername()).bind(4, typeText).run();
-            added += db_.changes();
+            added += db().changes();
         }
         return added == 0 ? kTargetExists : kOk;
     });
 }
 
 int NamespaceStore::modifyVolume(const trvnamespace::ModifyVolumeEntryInput &in) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    WriteSession session(*this);
     if (checkName(in.newvolumename()) != kOk) return kUnsupported;
-    return inTransaction(db_, [&] {
-        Statement distinct = db_.prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
+    return inTransaction(db(), [&] {
+        Statement distinct = db().prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
                                           kVolumeMatch).c_str());
         distinct.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype());
         int64_t kinds = distinct.step() ? distinct.integer(0) : 0;
         if (kinds == 0) return kNoVolumeRecord;
         if (kinds > 1) return kMultipleRecords;
-        Statement clash = db_.prepare(
+        Statement clash = db().prepare(
             (std::string("SELECT 1 FROM volumes v WHERE v.name = ?4 AND EXISTS (SELECT 1 ") + kVolumeMatch +
              " AND ns_id = v.ns_id AND server = v.server AND type = v.type)").c_str());
         clash.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype()).bind(4, in.newvolumename());
         if (clash.step()) return kTargetExists;
-        Statement update = db_.prepare((std::string("UPDATE volumes SET name = ?4 WHERE id IN (SELECT id ") +
+        Statement update = db().prepare((std::string("UPDATE volumes SET name = ?4 WHERE id IN (SELECT id ") +
                                         kVolumeMatch + ")").c_str());
         update.bind(1, in.oldvolumename()).bind(2, in.servername()).bind(3, in.targettype()).bind(4, in.newvolumename());
         update.run();
@@ -759,15 +807,15 @@ int NamespaceStore::modifyVolume(const trvnamespace::ModifyVolumeEntryInput &in)
 }
 
 int NamespaceStore::removeVolume(const trvnamespace::RemoveVolumeEntryInput &in) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inTransaction(db_, [&] {
-        Statement distinct = db_.prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
+    WriteSession session(*this);
+    return inTransaction(db(), [&] {
+        Statement distinct = db().prepare((std::string("SELECT COUNT(DISTINCT server || '|' || type) ") +
                                           kVolumeMatch).c_str());
         distinct.bind(1, in.volumename()).bind(2, in.servername()).bind(3, in.targettype());
         int64_t kinds = distinct.step() ? distinct.integer(0) : 0;
         if (kinds == 0) return kNoVolumeRecord;
         if (kinds > 1) return kMultipleRecords;
-        Statement remove = db_.prepare((std::string("DELETE ") + kVolumeMatch).c_str());
+        Statement remove = db().prepare((std::string("DELETE ") + kVolumeMatch).c_str());
         remove.bind(1, in.volumename()).bind(2, in.servername()).bind(3, in.targettype()).run();
         return kOk;
     });

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -84,8 +85,34 @@ private:
     std::vector<int64_t> grantedNodes(int64_t nsId, uint32_t uid);
     std::string resolveTargetServer(int64_t nsId, const std::string &server, const std::string &volume);
 
-    std::mutex mutex_;  // one request at a time on the one connection
-    Database db_;
+    // A request's connection: the one writer, under its lock, for a change;
+    // a reader of its own, in one read transaction, for a read.  WAL lets
+    // readers run beside each other and beside the writer.
+    class WriteSession {
+    public:
+        explicit WriteSession(NamespaceStore &store);
+        ~WriteSession();
+
+    private:
+        std::lock_guard<std::mutex> lock_;
+    };
+    class ReadSession {
+    public:
+        explicit ReadSession(NamespaceStore &store);
+        ~ReadSession();
+
+    private:
+        NamespaceStore &store_;
+        std::unique_ptr<Database> connection_;
+    };
+    static constexpr size_t kMaxIdleReaders = 16;
+    static Database &db();
+
+    const std::string path_;
+    std::mutex writeMutex_;
+    Database writer_;
+    std::mutex readersMutex_;
+    std::vector<std::unique_ptr<Database>> idleReaders_;
     UidLookup lookup_;
 };
 
