@@ -63,6 +63,39 @@ CREATE TABLE IF NOT EXISTS volumes(
     UNIQUE(ns_id, name, server, type));
 )sql";
 
+// Junctions are listed by (dir, name): `dir` is the materialised path of the
+// node's folder below the namespace ('' in the root, NULL for a root), kept
+// in an index in listing order.  listing_pages cuts that order into runs of
+// about kPageRows junctions, each with its count, so that a page at any
+// offset is found by summing a few thousand counts and stepping less than
+// one run through the index; namespaces.junctions is the namespace's total.
+// All of it changes in the same transaction as the nodes.
+const char *const kListingOrderSchema = R"sql(
+ALTER TABLE nodes ADD COLUMN dir TEXT;
+ALTER TABLE namespaces ADD COLUMN junctions INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE listing_pages(
+    ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
+    first_dir TEXT NOT NULL,
+    first_name TEXT NOT NULL,
+    count INTEGER NOT NULL,
+    PRIMARY KEY(ns_id, first_dir, first_name)) WITHOUT ROWID;
+CREATE TEMP TABLE folder_paths(id INTEGER PRIMARY KEY, path TEXT NOT NULL);
+WITH RECURSIVE paths(id, path) AS (
+    SELECT id, '' FROM nodes WHERE parent_id IS NULL
+    UNION ALL
+    SELECT n.id, p.path || '/' || n.name FROM nodes n JOIN paths p ON n.parent_id = p.id WHERE n.kind = 1)
+INSERT INTO folder_paths SELECT id, path FROM paths;
+UPDATE nodes SET dir = (SELECT path FROM folder_paths WHERE folder_paths.id = nodes.parent_id)
+    WHERE parent_id IS NOT NULL;
+DROP TABLE folder_paths;
+DROP INDEX IF EXISTS nodes_by_namespace;
+CREATE INDEX nodes_in_listing_order ON nodes(ns_id, kind, dir, name);
+UPDATE namespaces SET junctions = (SELECT COUNT(*) FROM nodes WHERE ns_id = namespaces.id AND kind = 2);
+)sql";
+
+// Target size of a run of listing_pages; a run splits above twice that.
+constexpr int64_t kPageRows = 512;
+
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }
 
 bool isControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
@@ -119,7 +152,7 @@ void fillMetadata(trvnamespace::Metadata *m, const NamespaceStore::Node &node) {
 
 constexpr char kNodeColumns[] =
     "id, ns_id, IFNULL(parent_id, 0), name, kind, size, created, modified, accessed, IFNULL(target_server, ''), "
-    "IFNULL(target_volume, ''), IFNULL(target_path, ''), IFNULL(target_type, 0)";
+    "IFNULL(target_volume, ''), IFNULL(target_path, ''), IFNULL(target_type, 0), IFNULL(dir, '')";
 
 NamespaceStore::Node readNode(const Statement &row) {
     NamespaceStore::Node n;
@@ -136,7 +169,71 @@ NamespaceStore::Node readNode(const Statement &row) {
     n.targetVolume = row.text(10);
     n.targetPath = row.text(11);
     n.targetType = static_cast<int>(row.integer(12));
+    n.dir = row.text(13);
     return n;
+}
+
+// The path of a folder below its namespace: '' for the root, "/a/b" below.
+std::string pathOf(const NamespaceStore::Node &folder) {
+    return folder.parentId == 0 ? std::string() : folder.dir + "/" + folder.name;
+}
+
+// Builds the runs of listing_pages of every namespace from its junctions.
+void buildListingPages(Database &db) {
+    std::vector<int64_t> namespaces;
+    for (Statement all = db.prepare("SELECT id FROM namespaces"); all.step();) namespaces.push_back(all.integer(0));
+    for (int64_t nsId : namespaces) {
+        Statement junctions =
+            db.prepare("SELECT dir, name FROM nodes WHERE ns_id = ? AND kind = 2 ORDER BY dir, name");
+        junctions.bind(1, nsId);
+        std::string firstDir, firstName;  // the first run starts below every key
+        int64_t count = 0;
+        auto flush = [&] {
+            db.prepare("INSERT INTO listing_pages(ns_id, first_dir, first_name, count) VALUES(?,?,?,?)")
+                .bind(1, nsId)
+                .bind(2, firstDir)
+                .bind(3, firstName)
+                .bind(4, count)
+                .run();
+        };
+        while (junctions.step()) {
+            if (count == kPageRows) {
+                flush();
+                firstDir = junctions.text(0);
+                firstName = junctions.text(1);
+                count = 0;
+            }
+            ++count;
+        }
+        flush();
+    }
+}
+
+// Schema changes, in order; `version` is the PRAGMA user_version after it.
+struct Migration {
+    int version;
+    void (*apply)(Database &db);
+};
+const Migration kMigrations[] = {
+    {1,
+     [](Database &db) {
+         db.execute(kListingOrderSchema);
+         buildListingPages(db);
+     }},
+};
+
+void migrate(Database &db) {
+    int version = 0;
+    for (Statement query = db.prepare("PRAGMA user_version"); query.step();) version = static_cast<int>(query.integer(0));
+    if (version == 0) db.execute(kSchema);  // a new database, or one from before versions were kept
+    for (const Migration &migration : kMigrations) {
+        if (migration.version <= version) continue;
+        Transaction transaction(db);
+        migration.apply(db);
+        db.execute(("PRAGMA user_version = " + std::to_string(migration.version)).c_str());
+        transaction.commit();
+        fprintf(stderr, "trvns-nsserver: database schema brought to version %d\n", migration.version);
+    }
 }
 
 // Runs `body` in one transaction; it commits only when the body returns 0.
@@ -203,7 +300,7 @@ NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup
     WriteSession session(*this);
     db().execute("PRAGMA journal_mode=WAL");
     configure(db());
-    db().execute(kSchema);
+    migrate(db());
     // Files made before the server created them owner-only are narrowed too.
     for (const char *suffix : {"", "-wal", "-shm"}) chmod((databasePath + suffix).c_str(), 0600);
 }
@@ -290,12 +387,12 @@ bool NamespaceStore::childExists(int64_t parentId, const std::string &name) {
 int64_t NamespaceStore::insertNode(const Node &n) {
     Statement insert = db().prepare(
         "INSERT INTO nodes(ns_id, parent_id, name, kind, size, created, modified, accessed, target_server, "
-        "target_volume, target_path, target_type) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
+        "target_volume, target_path, target_type, dir) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
     insert.bind(1, n.nsId);
     if (n.parentId == 0) {
-        insert.bindNull(2);
+        insert.bindNull(2).bindNull(13);
     } else {
-        insert.bind(2, n.parentId);
+        insert.bind(2, n.parentId).bind(13, n.dir);
     }
     insert.bind(3, n.name).bind(4, static_cast<int64_t>(n.kind)).bind(5, n.size);
     insert.bind(6, n.created).bind(7, n.modified).bind(8, n.accessed);
@@ -312,6 +409,98 @@ int64_t NamespaceStore::insertNode(const Node &n) {
 void NamespaceStore::touch(int64_t nodeId) {
     Statement update = db().prepare("UPDATE nodes SET modified = ? WHERE id = ?");
     update.bind(1, now()).bind(2, nodeId).run();
+}
+
+// ---- listing order -------------------------------------------------------------
+
+// Adds `delta` to the count of the run holding a junction's key; splits a
+// run grown past twice its size and drops one left empty (but never the
+// first, which starts below every key).
+void NamespaceStore::countJunction(const Node &junction, int delta) {
+    db().prepare("UPDATE namespaces SET junctions = junctions + ? WHERE id = ?")
+        .bind(1, static_cast<int64_t>(delta))
+        .bind(2, junction.nsId)
+        .run();
+    Statement run = db().prepare(
+        "SELECT first_dir, first_name, count FROM listing_pages WHERE ns_id = ?1 AND (first_dir, first_name) <= (?2, ?3) "
+        "ORDER BY first_dir DESC, first_name DESC LIMIT 1");
+    run.bind(1, junction.nsId).bind(2, junction.dir).bind(3, junction.name);
+    if (!run.step()) throw DbError("no listing run holds " + junction.dir + "/" + junction.name);
+    const std::string firstDir = run.text(0), firstName = run.text(1);
+    const int64_t count = run.integer(2) + delta;
+    if (count == 0 && !(firstDir.empty() && firstName.empty())) {
+        db().prepare("DELETE FROM listing_pages WHERE ns_id = ? AND first_dir = ? AND first_name = ?")
+            .bind(1, junction.nsId)
+            .bind(2, firstDir)
+            .bind(3, firstName)
+            .run();
+        return;
+    }
+    setRunCount(junction.nsId, firstDir, firstName, count);
+    if (count > 2 * kPageRows) splitRun(junction.nsId, firstDir, firstName, count);
+}
+
+void NamespaceStore::setRunCount(int64_t nsId, const std::string &firstDir, const std::string &firstName,
+                                 int64_t count) {
+    db().prepare("UPDATE listing_pages SET count = ? WHERE ns_id = ? AND first_dir = ? AND first_name = ?")
+        .bind(1, count)
+        .bind(2, nsId)
+        .bind(3, firstDir)
+        .bind(4, firstName)
+        .run();
+}
+
+// Cuts a run in two at its middle junction.
+void NamespaceStore::splitRun(int64_t nsId, const std::string &firstDir, const std::string &firstName,
+                              int64_t count) {
+    Statement middle = db().prepare(
+        "SELECT dir, name FROM nodes WHERE ns_id = ?1 AND kind = 2 AND (dir, name) >= (?2, ?3) "
+        "ORDER BY dir, name LIMIT 1 OFFSET ?4");
+    middle.bind(1, nsId).bind(2, firstDir).bind(3, firstName).bind(4, count / 2);
+    if (!middle.step()) throw DbError("listing run of " + firstDir + "/" + firstName + " has fewer junctions");
+    setRunCount(nsId, firstDir, firstName, count / 2);
+    db().prepare("INSERT INTO listing_pages(ns_id, first_dir, first_name, count) VALUES(?,?,?,?)")
+        .bind(1, nsId)
+        .bind(2, middle.text(0))
+        .bind(3, middle.text(1))
+        .bind(4, count - count / 2)
+        .run();
+}
+
+// Gives a renamed or moved node its new folder path and name, and every
+// node below a folder its new path, keeping the runs counted.
+void NamespaceStore::relocate(const Node &node, const std::string &newDir, const std::string &newName) {
+    auto place = [&](const Node &moved, const std::string &dir, const std::string &name) {
+        if (moved.kind == kJunction) countJunction(moved, -1);
+        db().prepare("UPDATE nodes SET dir = ?, name = ? WHERE id = ?")
+            .bind(1, dir)
+            .bind(2, name)
+            .bind(3, moved.id)
+            .run();
+        if (moved.kind != kJunction) return;
+        Node placed = moved;
+        placed.dir = dir;
+        placed.name = name;
+        countJunction(placed, +1);
+    };
+    place(node, newDir, newName);
+    if (node.kind != kFolder) return;
+
+    const std::string oldPath = node.dir + "/" + node.name, newPath = newDir + "/" + newName;
+    std::vector<Node> below;
+    for (int kind : {kFolder, kJunction}) {
+        // Every dir from oldPath up to oldPath + "0" ('/' + 1): the folder's
+        // own entries and those deeper, among a few others skipped here.
+        Statement query = db().prepare((std::string("SELECT ") + kNodeColumns +
+                                        " FROM nodes WHERE ns_id = ?1 AND kind = ?2 AND dir >= ?3 AND dir < ?4")
+                                           .c_str());
+        query.bind(1, node.nsId).bind(2, static_cast<int64_t>(kind)).bind(3, oldPath).bind(4, oldPath + "0");
+        while (query.step()) {
+            Node n = readNode(query);
+            if (n.dir == oldPath || n.dir.compare(0, oldPath.size() + 1, oldPath + "/") == 0) below.push_back(n);
+        }
+    }
+    for (const Node &n : below) place(n, newPath + n.dir.substr(oldPath.size()), n.name);
 }
 
 // ---- namespaces ------------------------------------------------------------
@@ -331,6 +520,9 @@ int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in
         root.kind = kFolder;
         root.created = root.modified = root.accessed = created;
         insertNode(root);
+        db().prepare("INSERT INTO listing_pages(ns_id, first_dir, first_name, count) VALUES(?, '', '', 0)")
+            .bind(1, root.nsId)
+            .run();
         return kOk;
     });
 }
@@ -373,7 +565,7 @@ int NamespaceStore::getNamespaces(trvnamespace::GetNamespacesReply *reply) {
     ReadSession session(*this);
     Statement query = db().prepare(
         "SELECT n.id, n.name, n.cifs_attr, n.trvns_attr, n.flags, n.created, "
-        "(SELECT COUNT(*) FROM nodes WHERE ns_id = n.id AND kind = 2) FROM namespaces n WHERE deleted = 0 "
+        "n.junctions FROM namespaces n WHERE deleted = 0 "
         "ORDER BY n.name");
     while (query.step()) {
         trvnamespace::Namespace *ns = reply->add_namespaces();
@@ -428,6 +620,7 @@ int NamespaceStore::createFolder(const std::string &path) {
         Node folder;
         folder.nsId = location.nsId;
         folder.parentId = parent.id;
+        folder.dir = pathOf(parent);
         folder.name = name;
         folder.kind = kFolder;
         folder.created = folder.modified = folder.accessed = now();
@@ -474,6 +667,7 @@ int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) 
         Node junction;
         junction.nsId = parent.nsId;
         junction.parentId = parent.id;
+        junction.dir = pathOf(parent);
         junction.name = in.junctionname();
         junction.kind = kJunction;
         junction.created = junction.modified = junction.accessed = now();
@@ -482,6 +676,7 @@ int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) 
         junction.targetPath = in.targetpath().empty() ? "/" : in.targetpath();
         junction.targetType = type;
         insertNode(junction);
+        countJunction(junction, +1);
         touch(parent.id);
         return kOk;
     });
@@ -498,6 +693,7 @@ int NamespaceStore::remove(const std::string &path) {
             return kNotPermitted;  // not empty
         }
         db().prepare("DELETE FROM nodes WHERE id = ?").bind(1, node.id).run();
+        if (node.kind == kJunction) countJunction(node, -1);
         touch(node.parentId);
         return kOk;
     });
@@ -514,11 +710,8 @@ int NamespaceStore::rename(const std::string &path, const std::string &newName) 
         if (status != kOk) return status;
         if (newName == node.name) return kOk;
         if (childExists(node.parentId, newName)) return kNameTaken;
-        db().prepare("UPDATE nodes SET name = ?, modified = ? WHERE id = ?")
-            .bind(1, newName)
-            .bind(2, now())
-            .bind(3, node.id)
-            .run();
+        db().prepare("UPDATE nodes SET modified = ? WHERE id = ?").bind(1, now()).bind(2, node.id).run();
+        relocate(node, node.dir, newName);
         touch(node.parentId);
         return kOk;
     });
@@ -545,6 +738,7 @@ int NamespaceStore::move(const std::string &source, const std::string &target) {
         if (folder.id == node.parentId) return kOk;
         if (childExists(folder.id, node.name)) return kNameTaken;
         db().prepare("UPDATE nodes SET parent_id = ? WHERE id = ?").bind(1, folder.id).bind(2, node.id).run();
+        relocate(node, pathOf(folder), node.name);
         touch(folder.id);
         touch(node.parentId);
         return kOk;
@@ -663,25 +857,34 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
     if (status != kOk) return status;
     if (pageNum < 0) return kBadPageNumber;
     if (pageSize < 0 || pageSize > kMaxPageSize || (pageNum > 0 && pageSize == 0)) return kBadPageSize;
-    Statement count = db().prepare("SELECT COUNT(*) FROM nodes WHERE ns_id = ? AND kind = 2");
+    Statement count = db().prepare("SELECT junctions FROM namespaces WHERE id = ?");
     count.bind(1, nsId);
     int64_t total = count.step() ? count.integer(0) : 0;
     int64_t limit = pageSize > 0 ? pageSize : total;
     int64_t page = pageNum > 0 ? pageNum : 1;
     int64_t pages = pageSize > 0 ? std::max<int64_t>(1, (total + pageSize - 1) / pageSize) : 1;
     if (page > pages) return kBadPageNumber;
-    Statement rows = db().prepare(R"sql(
-        WITH RECURSIVE paths(id, path) AS (
-            SELECT id, '' FROM nodes WHERE ns_id = ?1 AND parent_id IS NULL
-            UNION ALL
-            SELECT n.id, p.path || '/' || n.name FROM nodes n JOIN paths p ON n.parent_id = p.id WHERE n.kind = 1)
-        SELECT p.path, j.name, j.target_server, j.target_volume, j.target_path
-        FROM nodes j JOIN paths p ON j.parent_id = p.id
-        WHERE j.kind = 2 ORDER BY p.path, j.name LIMIT ?2 OFFSET ?3)sql");
-    rows.bind(1, nsId).bind(2, limit).bind(3, (page - 1) * limit);
+
+    // The run holding the first junction of the page, and how far into it.
+    int64_t skip = (page - 1) * limit;
+    std::string firstDir, firstName;
+    Statement runs = db().prepare(
+        "SELECT first_dir, first_name, count FROM listing_pages WHERE ns_id = ? ORDER BY first_dir, first_name");
+    runs.bind(1, nsId);
+    while (runs.step()) {
+        firstDir = runs.text(0);
+        firstName = runs.text(1);
+        if (skip < runs.integer(2)) break;
+        skip -= runs.integer(2);
+    }
+    Statement rows = db().prepare(
+        "SELECT dir, name, target_server, target_volume, target_path FROM nodes "
+        "WHERE ns_id = ?1 AND kind = 2 AND (dir, name) >= (?2, ?3) ORDER BY dir, name LIMIT ?4 OFFSET ?5");
+    rows.bind(1, nsId).bind(2, firstDir).bind(3, firstName).bind(4, limit).bind(5, skip);
+    const std::string prefix = "/TRVNS/" + name;
     while (rows.step()) {
         trvnamespace::MetadataForListAll *row = reply->add_junctions();
-        row->set_foldername("/TRVNS/" + name + (rows.text(0).empty() ? "" : rows.text(0)));
+        row->set_foldername(prefix + rows.text(0));
         row->set_junctionname(rows.text(1));
         row->set_targetpath(rows.text(2) + "/" + rows.text(3) + rows.text(4));
     }

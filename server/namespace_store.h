@@ -63,6 +63,7 @@ public:
         int64_t created = 0, modified = 0, accessed = 0;
         std::string targetServer, targetVolume, targetPath;
         int targetType = 0;
+        std::string dir;  // path of its folder below the namespace
     };
     static constexpr int kFolder = 1;
     static constexpr int kJunction = 2;
@@ -83,6 +84,10 @@ private:
     void touch(int64_t nodeId);
     bool loadNode(int64_t id, Node *node);
     std::vector<int64_t> grantedNodes(int64_t nsId, uint32_t uid);
+    void countJunction(const Node &junction, int delta);
+    void setRunCount(int64_t nsId, const std::string &firstDir, const std::string &firstName, int64_t count);
+    void splitRun(int64_t nsId, const std::string &firstDir, const std::string &firstName, int64_t count);
+    void relocate(const Node &node, const std::string &newDir, const std::string &newName);
     std::string resolveTargetServer(int64_t nsId, const std::string &server, const std::string &volume);
 
     // A request's connection: the one writer, under its lock, for a change;
