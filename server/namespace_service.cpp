@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <exception>
 
+#include <thread>
+
 #include "audit_log.h"
+#include "encoded_reply.h"
 #include "status_codes.h"
 
 namespace nsserver {
@@ -139,8 +142,55 @@ Status NamespaceService::DirStat(ServerContext *, const DirStatInput *in, DirSta
     return answer(out, [&] { return store_.dirStat(in->foldername(), in->uid(), out); });
 }
 
-Status NamespaceService::ListAll(ServerContext *, const ListAllInput *in, ListAllReply *out) {
-    return answer(out, [&] { return store_.listAll(in->namespace_(), in->pagenum(), in->pagesize(), out); });
+NamespaceService::~NamespaceService() {
+    std::unique_lock<std::mutex> lock(listersMutex_);
+    listersDone_.wait(lock, [this] { return listers_ == 0; });
+}
+
+void NamespaceService::answerListAll(const grpc::ByteBuffer &request, grpc::ByteBuffer *reply) {
+    std::vector<grpc::Slice> slices;
+    std::string bytes;
+    ListAllInput in;
+    if (request.Dump(&slices).ok()) {
+        for (const grpc::Slice &slice : slices) bytes.append(reinterpret_cast<const char *>(slice.begin()), slice.size());
+    }
+    in.ParseFromString(bytes);
+    EncodedListAllReply encoded;
+    int64_t total = 0;
+    int status;
+    try {
+        status = store_.listAll(
+            in.namespace_(), in.pagenum(), in.pagesize(),
+            [&](const std::string &folder, const std::string &name, const std::string &target) {
+                encoded.addJunction(folder, name, target);
+            },
+            &total);
+    } catch (const std::exception &error) {
+        fprintf(stderr, "trvns-nsserver: %s\n", error.what());
+        status = kFailedToBuild;
+    }
+    if (status != kOk) {
+        encoded.clear();
+        total = 0;
+    }
+    *reply = encoded.finish(status, static_cast<int32_t>(total));
+}
+
+grpc::ServerUnaryReactor *NamespaceService::ListAll(grpc::CallbackServerContext *context,
+                                                    const grpc::ByteBuffer *request, grpc::ByteBuffer *reply) {
+    grpc::ServerUnaryReactor *reactor = context->DefaultReactor();
+    {
+        std::lock_guard<std::mutex> lock(listersMutex_);
+        ++listers_;
+    }
+    // gRPC's callback threads are not held while the store reads.
+    std::thread([this, request, reply, reactor] {
+        answerListAll(*request, reply);
+        reactor->Finish(Status::OK);
+        std::lock_guard<std::mutex> lock(listersMutex_);
+        if (--listers_ == 0) listersDone_.notify_all();
+    }).detach();
+    return reactor;
 }
 
 Status NamespaceService::AddVolumeEntry(ServerContext *context, const AddVolumeEntryInput *in,

@@ -2,14 +2,24 @@
 #ifndef TRVNS_SERVER_NAMESPACE_SERVICE_H
 #define TRVNS_SERVER_NAMESPACE_SERVICE_H
 
+#include <condition_variable>
+#include <mutex>
+
 #include "namespace_store.h"
 #include "trvnamespace.grpc.pb.h"
 
 namespace nsserver {
 
-class NamespaceService final : public trvnamespace::TRVNamespaceServer::Service {
+// ListAll, whose reply can be the whole namespace, is answered with bytes
+// encoded as the rows are read, on a thread of its own.
+class NamespaceService final
+    : public trvnamespace::TRVNamespaceServer::WithRawCallbackMethod_ListAll<trvnamespace::TRVNamespaceServer::Service> {
 public:
     explicit NamespaceService(NamespaceStore &store) : store_(store) {}
+    ~NamespaceService() override;
+
+    grpc::ServerUnaryReactor *ListAll(grpc::CallbackServerContext *context, const grpc::ByteBuffer *request,
+                                      grpc::ByteBuffer *reply) override;
 
 #define NSSERVER_RPC(Name)                                                                                 \
     grpc::Status Name(grpc::ServerContext *context, const trvnamespace::Name##Input *request,             \
@@ -26,7 +36,6 @@ public:
     NSSERVER_RPC(ListContents)
     NSSERVER_RPC(ObjStat)
     NSSERVER_RPC(DirStat)
-    NSSERVER_RPC(ListAll)
     NSSERVER_RPC(GetNamespaces)
     NSSERVER_RPC(GetNSCifsAttr)
     NSSERVER_RPC(SetNSCifsAttr)
@@ -41,7 +50,12 @@ public:
 #undef NSSERVER_RPC
 
 private:
+    void answerListAll(const grpc::ByteBuffer &request, grpc::ByteBuffer *reply);
+
     NamespaceStore &store_;
+    std::mutex listersMutex_;
+    std::condition_variable listersDone_;
+    int listers_ = 0;
 };
 
 }  // namespace nsserver

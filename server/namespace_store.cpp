@@ -69,10 +69,13 @@ CREATE TABLE IF NOT EXISTS volumes(
 // about kPageRows junctions, each with its count, so that a page at any
 // offset is found by summing a few thousand counts and stepping less than
 // one run through the index; namespaces.junctions is the namespace's total.
-// All of it changes in the same transaction as the nodes.
+// All of it changes in the same transaction as the nodes, and every change
+// of the runs steps namespaces.listing_version, under which readers keep
+// the runs' starting offsets in memory.
 const char *const kListingOrderSchema = R"sql(
 ALTER TABLE nodes ADD COLUMN dir TEXT;
 ALTER TABLE namespaces ADD COLUMN junctions INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE namespaces ADD COLUMN listing_version INTEGER NOT NULL DEFAULT 0;
 CREATE TABLE listing_pages(
     ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
     first_dir TEXT NOT NULL,
@@ -417,7 +420,7 @@ void NamespaceStore::touch(int64_t nodeId) {
 // run grown past twice its size and drops one left empty (but never the
 // first, which starts below every key).
 void NamespaceStore::countJunction(const Node &junction, int delta) {
-    db().prepare("UPDATE namespaces SET junctions = junctions + ? WHERE id = ?")
+    db().prepare("UPDATE namespaces SET junctions = junctions + ?, listing_version = listing_version + 1 WHERE id = ?")
         .bind(1, static_cast<int64_t>(delta))
         .bind(2, junction.nsId)
         .run();
@@ -513,7 +516,11 @@ int NamespaceStore::createNamespace(const trvnamespace::CreateNamespaceInput &in
     return inTransaction(db(), [&] {
         if (db().prepare("SELECT 1 FROM namespaces WHERE name = ?").bind(1, in.name()).step()) return kExists;
         int64_t created = now();
-        Statement insert = db().prepare("INSERT INTO namespaces(name, trvns_attr, created) VALUES(?, ?, ?)");
+        // A purged namespace's id can come back: a random first listing
+        // version keeps readers from taking the old one's runs for its own.
+        Statement insert = db().prepare(
+            "INSERT INTO namespaces(name, trvns_attr, created, listing_version) "
+            "VALUES(?, ?, ?, abs(random() % 4611686018427387904))");
         insert.bind(1, in.name()).bind(2, in.attribute1()).bind(3, created).run();
         Node root;
         root.nsId = db().lastInsertId();
@@ -847,8 +854,8 @@ int NamespaceStore::junctionTarget(const std::string &path, trvnamespace::GetJun
     return kOk;
 }
 
-int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize,
-                            trvnamespace::ListAllReply *reply) {
+int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize, const JunctionRow &row,
+                            int64_t *totalJunctions) {
     ReadSession session(*this);
     std::string name = nameSpace;
     if (!name.empty() && name[0] == '/') name.erase(0, 1);
@@ -857,9 +864,10 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
     if (status != kOk) return status;
     if (pageNum < 0) return kBadPageNumber;
     if (pageSize < 0 || pageSize > kMaxPageSize || (pageNum > 0 && pageSize == 0)) return kBadPageSize;
-    Statement count = db().prepare("SELECT junctions FROM namespaces WHERE id = ?");
+    Statement count = db().prepare("SELECT junctions, listing_version FROM namespaces WHERE id = ?");
     count.bind(1, nsId);
-    int64_t total = count.step() ? count.integer(0) : 0;
+    if (!count.step()) return kNotANamespace;
+    const int64_t total = count.integer(0), version = count.integer(1);
     int64_t limit = pageSize > 0 ? pageSize : total;
     int64_t page = pageNum > 0 ? pageNum : 1;
     int64_t pages = pageSize > 0 ? std::max<int64_t>(1, (total + pageSize - 1) / pageSize) : 1;
@@ -867,29 +875,51 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
 
     // The run holding the first junction of the page, and how far into it.
     int64_t skip = (page - 1) * limit;
-    std::string firstDir, firstName;
-    Statement runs = db().prepare(
-        "SELECT first_dir, first_name, count FROM listing_pages WHERE ns_id = ? ORDER BY first_dir, first_name");
-    runs.bind(1, nsId);
-    while (runs.step()) {
-        firstDir = runs.text(0);
-        firstName = runs.text(1);
-        if (skip < runs.integer(2)) break;
-        skip -= runs.integer(2);
-    }
+    std::shared_ptr<const RunIndex> index = runIndex(nsId, version);
+    // The last run starting at or before the page's first junction.
+    size_t run = static_cast<size_t>(std::upper_bound(index->starts.begin(), index->starts.end(), skip) -
+                                     index->starts.begin()) - 1;
+    const std::string &firstDir = index->dirs[run], &firstName = index->names[run];
+    skip -= index->starts[run];
     Statement rows = db().prepare(
         "SELECT dir, name, target_server, target_volume, target_path FROM nodes "
         "WHERE ns_id = ?1 AND kind = 2 AND (dir, name) >= (?2, ?3) ORDER BY dir, name LIMIT ?4 OFFSET ?5");
     rows.bind(1, nsId).bind(2, firstDir).bind(3, firstName).bind(4, limit).bind(5, skip);
     const std::string prefix = "/TRVNS/" + name;
+    std::string folderName, junctionName, targetPath;
     while (rows.step()) {
-        trvnamespace::MetadataForListAll *row = reply->add_junctions();
-        row->set_foldername(prefix + rows.text(0));
-        row->set_junctionname(rows.text(1));
-        row->set_targetpath(rows.text(2) + "/" + rows.text(3) + rows.text(4));
+        folderName = prefix + rows.text(0);
+        junctionName = rows.text(1);
+        targetPath = rows.text(2) + "/" + rows.text(3) + rows.text(4);
+        row(folderName, junctionName, targetPath);
     }
-    reply->set_totaljunctions(static_cast<int32_t>(total));
+    *totalJunctions = total;
     return kOk;
+}
+
+// The runs of a namespace as they are at `version`: read once per version.
+std::shared_ptr<const NamespaceStore::RunIndex> NamespaceStore::runIndex(int64_t nsId, int64_t version) {
+    {
+        std::lock_guard<std::mutex> lock(runIndexMutex_);
+        auto found = runIndexes_.find(nsId);
+        if (found != runIndexes_.end() && found->second->version == version) return found->second;
+    }
+    auto index = std::make_shared<RunIndex>();
+    index->version = version;
+    Statement runs = db().prepare(
+        "SELECT first_dir, first_name, count FROM listing_pages WHERE ns_id = ? ORDER BY first_dir, first_name");
+    runs.bind(1, nsId);
+    int64_t start = 0;
+    while (runs.step()) {
+        index->dirs.push_back(runs.text(0));
+        index->names.push_back(runs.text(1));
+        index->starts.push_back(start);
+        start += runs.integer(2);
+    }
+    if (index->starts.empty()) throw DbError("no listing runs for namespace " + std::to_string(nsId));
+    std::lock_guard<std::mutex> lock(runIndexMutex_);
+    runIndexes_[nsId] = index;
+    return index;
 }
 
 // ---- trustees ------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -43,7 +44,12 @@ public:
     int dirStat(const std::string &path, uint32_t uid, trvnamespace::DirStatReply *reply);
     int listContents(const std::string &path, trvnamespace::ListContentsReply *reply);
     int junctionTarget(const std::string &path, trvnamespace::GetJunctionTargetReply *reply);
-    int listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize, trvnamespace::ListAllReply *reply);
+    // Hands each junction of the page to `row`, in listing order; `total` is
+    // the namespace's junction count.
+    using JunctionRow = std::function<void(const std::string &folderName, const std::string &junctionName,
+                                           const std::string &targetPath)>;
+    int listAll(const std::string &nameSpace, int32_t pageNum, int32_t pageSize, const JunctionRow &row,
+                int64_t *total);
 
     int trusteeGrant(const std::string &path, const trvnamespace::Trustee &trustee);
     int trusteeRevoke(const std::string &path, const std::string &name);
@@ -84,6 +90,13 @@ private:
     void touch(int64_t nodeId);
     bool loadNode(int64_t id, Node *node);
     std::vector<int64_t> grantedNodes(int64_t nsId, uint32_t uid);
+    // Where each run of the listing starts: offsets and first keys.
+    struct RunIndex {
+        int64_t version = 0;
+        std::vector<std::string> dirs, names;
+        std::vector<int64_t> starts;
+    };
+    std::shared_ptr<const RunIndex> runIndex(int64_t nsId, int64_t version);
     void countJunction(const Node &junction, int delta);
     void setRunCount(int64_t nsId, const std::string &firstDir, const std::string &firstName, int64_t count);
     void splitRun(int64_t nsId, const std::string &firstDir, const std::string &firstName, int64_t count);
@@ -118,6 +131,8 @@ private:
     Database writer_;
     std::mutex readersMutex_;
     std::vector<std::unique_ptr<Database>> idleReaders_;
+    std::mutex runIndexMutex_;
+    std::map<int64_t, std::shared_ptr<const RunIndex>> runIndexes_;
     UidLookup lookup_;
 };
 
