@@ -779,9 +779,28 @@ std::vector<int64_t> NamespaceStore::grantedNodes(int64_t nsId, uint32_t uid) {
     query.bind(1, nsId);
     while (query.step()) {
         uint32_t trusteeUid = 0;
-        if (lookup_ && lookup_(query.text(1), &trusteeUid) && trusteeUid == uid) granted.push_back(query.integer(0));
+        if (uidOf(query.text(1), &trusteeUid) && trusteeUid == uid) granted.push_back(query.integer(0));
     }
     return granted;
+}
+
+// A trustee name's uid, looked up once per name for kUidLifetime: one
+// listing names the same trustees again and again.
+bool NamespaceStore::uidOf(const std::string &name, uint32_t *uid) {
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> lock(uidsMutex_);
+    if (now - uidsFilled_ > kUidLifetime) {
+        uids_.clear();
+        uidsFilled_ = now;
+    }
+    auto found = uids_.find(name);
+    if (found == uids_.end()) {
+        KnownUid known;
+        known.found = lookup_ && lookup_(name, &known.uid);
+        found = uids_.emplace(name, known).first;
+    }
+    *uid = found->second.uid;
+    return found->second.found;
 }
 
 int NamespaceStore::dirStat(const std::string &path, uint32_t uid, trvnamespace::DirStatReply *reply) {

@@ -4,12 +4,14 @@
 #ifndef TRVNS_SERVER_NAMESPACE_STORE_H
 #define TRVNS_SERVER_NAMESPACE_STORE_H
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sqlite_db.h"
@@ -131,6 +133,16 @@ private:
     Database writer_;
     std::mutex readersMutex_;
     std::vector<std::unique_ptr<Database>> idleReaders_;
+    struct KnownUid {
+        bool found = false;
+        uint32_t uid = 0;
+    };
+    static constexpr std::chrono::seconds kUidLifetime{10};
+    bool uidOf(const std::string &name, uint32_t *uid);
+    std::mutex uidsMutex_;
+    std::chrono::steady_clock::time_point uidsFilled_;
+    std::unordered_map<std::string, KnownUid> uids_;
+
     std::mutex runIndexMutex_;
     std::map<int64_t, std::shared_ptr<const RunIndex>> runIndexes_;
     UidLookup lookup_;

@@ -3,6 +3,8 @@
 // renames and moves of folders that hold junctions, and databases of the
 // schema from before versions were kept are migrated on start.
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <map>
 #include <random>
 #include <set>
@@ -244,6 +246,41 @@ INSERT INTO volumes(ns_id, name, server, type) VALUES(1, 'VOL1', 'srv', 'YAR');
     size_t first = server_->log().find("schema brought to version 1");
     EXPECT_NE(std::string::npos, first);
     EXPECT_EQ(std::string::npos, server_->log().find("schema brought to version 1", first + 1));  // migrated once
+}
+
+TEST_F(MigrationTest, AWholeListingDoesNotHoldUpTheNamespaceList) {
+    sql(std::string("PRAGMA journal_mode=WAL;\n") + kUnversionedSchema + R"sql(
+BEGIN;
+INSERT INTO namespaces VALUES(1, 'NS1', 0, '', 'None', 0, 1700000000);
+INSERT INTO nodes(id, ns_id, parent_id, name, kind, created, modified, accessed) VALUES(1, 1, NULL, '', 1, 1, 1, 1);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000)
+INSERT INTO nodes(ns_id, parent_id, name, kind, created, modified, accessed, target_server, target_volume,
+                  target_path, target_type)
+SELECT 1, 1, 'junction' || i, 2, 1, 1, 1, 'server', 'VOLUME', '/some/path/' || i, 1 FROM n;
+COMMIT;
+)sql");
+    server_->start();
+    stub_ = server_->stub();
+    std::atomic<bool> listed{false};
+    std::thread slow([&] {
+        grpc::SslCredentialsOptions tls;
+        tls.pem_root_certs = readFile(TestPki::get().caCert);
+        grpc::ChannelArguments args;
+        args.SetMaxReceiveMessageSize(-1);
+        auto own = TRVNamespaceServer::NewStub(grpc::CreateCustomChannel(
+            "127.0.0.1:" + std::to_string(server_->port()), grpc::SslCredentials(tls), args));
+        ListAllInput in;
+        in.set_namespace_("NS1");
+        ListAllReply reply;
+        grpc::ClientContext context;
+        EXPECT_TRUE(own->ListAll(&context, in, &reply).ok());
+        EXPECT_EQ(300000, reply.junctions_size());
+        listed = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(std::vector<std::string>{"NS1"}, namespaces());
+    EXPECT_FALSE(listed) << "the namespace list came only after the whole listing";
+    slow.join();
 }
 
 }  // namespace
