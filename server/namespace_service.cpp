@@ -1,10 +1,9 @@
 #include "namespace_service.h"
 
-#include <cstdio>
-#include <exception>
-
 #include <malloc.h>
 
+#include <cstdio>
+#include <exception>
 #include <thread>
 
 #include "audit_log.h"
