@@ -44,6 +44,7 @@ constexpr char kInsufficientOptions[] = "Error: Insufficient number of options.\
 constexpr char kInvalidOption[] = "Error: Invalid option passed in.\n";
 constexpr char kUnsupportedOption[] = "Error: Unsupported option for this command.\n";
 constexpr char kUnknownCommand[] = "Error: Unknown command '%s'.\n";
+constexpr char kVersion[] = "qtrvns-mgmt " QTRVNS_VERSION "\n";
 
 int listGroupHelp(int, char **) {
     help::listGroupUsage();
@@ -152,6 +153,10 @@ int dispatch(int argc, char **argv) {
     const char *word = argv[1];
     if (strcmp(word, "--help") == 0 || strcmp(word, "-h") == 0) {
         help::mainUsage();
+        return 0;
+    }
+    if (strcmp(word, "--version") == 0) {
+        fputs(kVersion, stdout);
         return 0;
     }
     for (const Command &command : kCommands) {
