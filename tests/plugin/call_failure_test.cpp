@@ -85,6 +85,20 @@ TEST(Timeout, SecondsWithDecimalsOrZero) {
     }
 }
 
+TEST(Timeout, WithoutTheKeyCallsHaveSixtySecondsAndNoClientCertificate) {
+    hostSettings().clear();
+    ClientSettings settings = readClientSettings();
+    EXPECT_EQ(std::optional<milliseconds>(milliseconds(60000)), settings.deadline);
+    EXPECT_EQ("", settings.clientCert);
+    EXPECT_EQ("", settings.clientKey);
+    hostSettings() = {{"timeout", "0"}, {"clientcert", "/c.pem"}, {"clientkey", "/k.pem"}};
+    settings = readClientSettings();
+    EXPECT_EQ(std::nullopt, settings.deadline);
+    EXPECT_EQ("/c.pem", settings.clientCert);
+    EXPECT_EQ("/k.pem", settings.clientKey);
+    hostSettings().clear();
+}
+
 class CallFailure : public PluginTest {
 protected:
     void TearDown() override {
