@@ -67,5 +67,8 @@ ClientSettings readClientSettings() {
     }
     if (Text cert{reader(kSection, "clientcert")}) settings.clientCert = cert.get();
     if (Text key{reader(kSection, "clientkey")}) settings.clientKey = key.get();
+    TRVNS_LOG(LOG_DEBUG, "timeout=%g s (0: none), clientcert=%s, clientkey=%s",
+              settings.deadline ? settings.deadline->count() / 1000.0 : 0.0, settings.clientCert.c_str(),
+              settings.clientKey.c_str());
     return settings;
 }
