@@ -95,6 +95,10 @@ void logCallFailure(const std::string &rpc, const grpc::Status &status,
               status.error_message().c_str());
 }
 
+void logNotSendable(const std::string &rpc, const std::string &field) {
+    TRVNS_LOG(LOG_ERR, "%s not sent: %s is not valid UTF-8", rpc.c_str(), field.c_str());
+}
+
 bool isValidUtf8(const std::string &text) {
     const auto *byte = reinterpret_cast<const unsigned char *>(text.data());
     const auto *end = byte + text.size();

@@ -21,6 +21,9 @@ std::string rpcName(const google::protobuf::Message &request);
 void logCallFailure(const std::string &rpc, const grpc::Status &status,
                     std::optional<std::chrono::milliseconds> deadline);
 
+// One error line "<Rpc> not sent: <field> is not valid UTF-8".
+void logNotSendable(const std::string &rpc, const std::string &field);
+
 // True when every string field of the message, nested ones included, is
 // valid UTF-8 (RFC 3629: no overlong forms, no surrogates, at most
 // U+10FFFF), which the wire format requires.  Otherwise `field` names the

@@ -83,7 +83,7 @@ int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *,
                                 const Request &request, Reply &reply, int32_t failed) {
     std::string field;
     if (!textsAreSendable(request, &field)) {
-        TRVNS_LOG(LOG_ERR, "%s not sent: %s is not valid UTF-8", rpcName(request).c_str(), field.c_str());
+        logNotSendable(rpcName(request), field);
         return kNotSendable;
     }
     grpc::ClientContext context;
