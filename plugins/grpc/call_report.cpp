@@ -130,8 +130,8 @@ bool textsAreSendable(const Message &message, std::string *field) {
         if (each->type() != FieldDescriptor::TYPE_MESSAGE) continue;
         const int count = each->is_repeated() ? reflection.FieldSize(message, each) : 1;
         for (int i = 0; i < count; ++i) {
-            const Message &nested =
-                each->is_repeated() ? reflection.GetRepeatedMessage(message, each, i) : reflection.GetMessage(message, each);
+            const Message &nested = each->is_repeated() ? reflection.GetRepeatedMessage(message, each, i)
+                                                        : reflection.GetMessage(message, each);
             if (!textsAreSendable(nested, field)) {
                 *field = each->name() + "." + *field;
                 return false;

@@ -81,7 +81,8 @@ TEST_F(FailureEndToEnd, MisbehavingPeersEndWithinTheDeadline) {
         EXPECT_LT(elapsed, c.limit);
         if (c.logLine != nullptr) {
             EXPECT_GE(elapsed, milliseconds(900)) << "failed before its deadline";
-            EXPECT_EQ("Failed to list the QTRV Namespaces. Error:Failed to establish connection with Namespace service!\n",
+            EXPECT_EQ("Failed to list the QTRV Namespaces. Error:"
+                      "Failed to establish connection with Namespace service!\n",
                       result.out);
             EXPECT_TRUE(logged(c.logLine));
         } else {
@@ -180,12 +181,13 @@ TEST_F(FailureEndToEnd, CertificateFilesThatAreNotPlainFilesFailPromptly) {
         {tooLong, "longer than 1048576 bytes"},
     };
     for (const Case &c : cases) {
-        for (const char *key : {"certpath", "clientcert", "clientkey"}) {
+        for (const std::string key : {"certpath", "clientcert", "clientkey"}) {
             SCOPED_TRACE(c.path + " as " + key);
             programLog().clear();
-            std::string certPath = key == std::string("certpath") ? c.path : pki.caCert;
-            std::string keys = std::string("clientcert = ") + (key == std::string("clientcert") ? c.path : pki.clientCert) +
-                               "\nclientkey = " + (key == std::string("clientkey") ? c.path : pki.clientKey) + "\n";
+            // The file under test in one place, good files in the others.
+            const std::string certPath = key == "certpath" ? c.path : pki.caCert;
+            const std::string keys = "clientcert = " + (key == "clientcert" ? c.path : pki.clientCert) +
+                                     "\nclientkey = " + (key == "clientkey" ? c.path : pki.clientKey) + "\n";
             writeFile(kClientConfig, clientConfig(server().port(), keys, certPath));
             milliseconds elapsed{};
             RunResult result = timedCli({"list", "-n"}, &elapsed);

@@ -28,7 +28,8 @@ for signer in ca other-ca; do
     name=${signer%ca}client
     openssl req -newkey rsa:2048 -nodes -subj /CN=trvns-admin -keyout $name.key -out $name.csr 2>/dev/null
     printf 'extendedKeyUsage=clientAuth\n' > client.ext
-    openssl x509 -req -in $name.csr -CA $signer.pem -CAkey $signer.key -CAcreateserial -days 2 -extfile client.ext -out $name.pem 2>/dev/null
+    openssl x509 -req -in $name.csr -CA $signer.pem -CAkey $signer.key -CAcreateserial -days 2 \
+        -extfile client.ext -out $name.pem 2>/dev/null
 done
 )";
         RunResult result = run(script);
