@@ -1,11 +1,11 @@
 #include "grpc_mgmt_ops.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 
+#include "call_report.h"
+#include "pem_file_read.h"
 #include "trvns_log.h"
 
 namespace {
@@ -14,13 +14,14 @@ constexpr int32_t kStatCallFailed = -1;
 constexpr int32_t kInitServiceCallFailed = -12;
 constexpr int32_t kBadPageValue = -300;
 constexpr int32_t kNoMemory = 5;
+constexpr int32_t kNotSendable = 22;
 
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 
-std::string readWholeFile(const char *path) {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (file.fail()) throw std::runtime_error(std::string("Unable to open file ") + path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+// A client certificate without its key (or the other way round) cannot be
+// presented; connect fails naming the file that was given.
+[[noreturn]] void refuseUnpairedClientFile(const char *given, const std::string &path, const char *missing) {
+    throw std::runtime_error("Unable to use " + std::string(given) + " " + path + ": " + missing + " is not set");
 }
 
 // malloc'ed array of n elements; a zero-length request still allocates.
@@ -40,11 +41,22 @@ Element *extractAll(const Repeated &items, Extract extract) {
 
 }  // namespace
 
-TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config) : library_() {
+TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSettings &settings)
+    : library_(), deadline_(settings.deadline) {
     TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
                  trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs = readWholeFile(config->clientCertPath);
+    tls.pem_root_certs = readPemFile(config->clientCertPath);
+    if (settings.clientKey.empty() && !settings.clientCert.empty()) {
+        refuseUnpairedClientFile("clientcert", settings.clientCert, "clientkey");
+    }
+    if (settings.clientCert.empty() && !settings.clientKey.empty()) {
+        refuseUnpairedClientFile("clientkey", settings.clientKey, "clientcert");
+    }
+    if (!settings.clientCert.empty()) {
+        tls.pem_cert_chain = readPemFile(settings.clientCert);
+        tls.pem_private_key = readPemFile(settings.clientKey);
+    }
     std::string target = std::string(config->server) + ":" + config->port;
     // Replies listing a large folder or page can exceed gRPC's default 4 MiB
     // receive limit; they must arrive, not fail as if the server were down.
@@ -67,17 +79,26 @@ TRVNS_GrpcMgmtOps::LibraryReference::LibraryReference() { grpc_init(); }
 TRVNS_GrpcMgmtOps::LibraryReference::~LibraryReference() { grpc_shutdown_blocking(); }
 
 template <typename Request, typename Reply>
-bool TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
-                             const Request &request, Reply &reply) {
+int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
+                                const Request &request, Reply &reply, int32_t failed) {
+    std::string field;
+    if (!textsAreSendable(request, &field)) {
+        logNotSendable(rpcName(request), field);
+        return kNotSendable;
+    }
     grpc::ClientContext context;
-    return (stub_.get()->*rpc)(&context, request, &reply).ok();
+    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    const grpc::Status status = (stub_.get()->*rpc)(&context, request, &reply);
+    if (status.ok()) return 0;
+    logCallFailure(rpcName(request), status, deadline_);
+    return failed;
 }
 
 template <typename Reply, typename Request>
 int32_t TRVNS_GrpcMgmtOps::callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
                                           const Request &request, int32_t failed) {
     Reply reply;
-    if (!call(rpc, request, reply)) return failed;
+    if (int32_t status = call(rpc, request, reply, failed)) return status;
     return reply.retcode();
 }
 
@@ -87,7 +108,7 @@ int32_t TRVNS_GrpcMgmtOps::listContents(unsigned uid, const std::string &folderN
     request.set_foldername(folderName);
     request.set_uid(uid);
     trvnamespace::ListContentsReply reply;
-    if (!call(&Stub::ListContents, request, reply)) return kStatCallFailed;
+    if (int32_t failed = call(&Stub::ListContents, request, reply, kStatCallFailed)) return failed;
     out->retCode = reply.retcode();
     out->firstCount = reply.firstnames_size();
     out->secondCount = reply.secondnames_size();
@@ -104,7 +125,7 @@ int32_t TRVNS_GrpcMgmtOps::objStat(unsigned uid, const std::string &nodeName, Ob
     request.set_nodename(nodeName);
     request.set_uid(uid);
     trvnamespace::ObjStatReply reply;
-    if (!call(&Stub::ObjStat, request, reply)) return kStatCallFailed;
+    if (int32_t failed = call(&Stub::ObjStat, request, reply, kStatCallFailed)) return failed;
     out->retCode = reply.retcode();
     out->isDir = reply.isdir();
     out->elementCount = reply.elementcount();
@@ -127,7 +148,7 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     request.set_pagenum(pageNum);
     request.set_pagesize(pageSize);
     trvnamespace::ListAllReply reply;
-    if (!call(&Stub::ListAll, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::ListAll, request, reply, kCallFailed)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     out->retCode = 0;
     out->totalJunctions = reply.totaljunctions();
@@ -149,7 +170,7 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     request.set_foldername(folderName);
     request.set_uid(uid);
     trvnamespace::DirStatReply reply;
-    if (!call(&Stub::DirStat, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::DirStat, request, reply, kCallFailed)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     MetadataC *metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
     if (metadata == nullptr) return kNoMemory;
@@ -168,7 +189,7 @@ int32_t TRVNS_GrpcMgmtOps::getJunctionTarget(unsigned uid, const std::string &pa
     request.set_options(options);
     request.set_uid(uid);
     trvnamespace::GetJunctionTargetReply reply;
-    if (!call(&Stub::GetJunctionTarget, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::GetJunctionTarget, request, reply, kCallFailed)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     TargetC *targets = extractAll<TargetC>(reply.targets(), extractTarget);
     if (targets == nullptr) return kNoMemory;
@@ -265,7 +286,7 @@ int32_t TRVNS_GrpcMgmtOps::trusteeList(const std::string &userName, const std::s
     trvnamespace::TrusteeListInput request;
     request.set_path(path);
     trvnamespace::TrusteeListReply reply;
-    if (!call(&Stub::TrusteeList, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::TrusteeList, request, reply, kCallFailed)) return failed;
     TrusteeC *trustees = extractAll<TrusteeC>(reply.trustees(), extractTrustee);
     if (trustees == nullptr) return kNoMemory;
     out->retCode = reply.retcode();
@@ -295,7 +316,7 @@ int32_t TRVNS_GrpcMgmtOps::getNamespaces(trvns_getNamespaces_input *in, Namespac
     request.set_uid(in->uid);
     request.set_options(in->options);
     trvnamespace::GetNamespacesReply reply;
-    if (!call(&Stub::GetNamespaces, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::GetNamespaces, request, reply, kCallFailed)) return failed;
     NamespaceC *namespaces = extractAll<NamespaceC>(reply.namespaces(), extractNamespace);
     if (namespaces == nullptr) return kNoMemory;
     out->retCode = reply.retcode();
@@ -323,7 +344,7 @@ int32_t TRVNS_GrpcMgmtOps::getNSCifsAttr(trvns_getNSCifsAttr_input *in, std::str
     request.set_uid(in->uid);
     request.set_options(in->options);
     trvnamespace::GetNSCifsAttrReply reply;
-    if (!call(&Stub::GetNSCifsAttr, request, reply)) return kCallFailed;
+    if (int32_t failed = call(&Stub::GetNSCifsAttr, request, reply, kCallFailed)) return failed;
     cifsAttr = reply.cifsattr();
     return reply.retcode();
 }

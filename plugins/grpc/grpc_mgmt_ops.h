@@ -7,17 +7,21 @@
 #include <grpc/grpc.h>
 #include <grpcpp/grpcpp.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "client_settings.h"
 #include "intermediate_records.h"
 #include "trvnamespace.grpc.pb.h"
 
 class TRVNS_GrpcMgmtOps {
 public:
-    // Throws std::runtime_error("Unable to open file <path>") when the root
-    // certificates cannot be read.
-    explicit TRVNS_GrpcMgmtOps(trvns_clientConfig *config);
+    // Throws std::runtime_error("Unable to open file <path>...") when the
+    // root certificates or the client certificate or key cannot be read,
+    // and when only one of client certificate and key is set.
+    TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSettings &settings);
     ~TRVNS_GrpcMgmtOps();
     TRVNS_GrpcMgmtOps(const TRVNS_GrpcMgmtOps &) = delete;
     TRVNS_GrpcMgmtOps &operator=(const TRVNS_GrpcMgmtOps &) = delete;
@@ -55,10 +59,12 @@ public:
 private:
     using Stub = trvnamespace::TRVNamespaceServer::Stub;
 
-    // One unary call; true when the gRPC status is OK.
+    // One unary call under the deadline: 0 when the gRPC status is OK,
+    // `failed` (and a log line with the cause) when the call fails, 22 when
+    // a text of the request cannot be sent, in which case nothing is sent.
     template <typename Request, typename Reply>
-    bool call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *), const Request &request,
-              Reply &reply);
+    int32_t call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *), const Request &request,
+                 Reply &reply, int32_t failed);
     // A call whose only result is the reply's retCode; `failed` when the
     // call itself fails.
     template <typename Reply, typename Request>
@@ -73,6 +79,7 @@ private:
     };
     // Declared first: taken before the channel exists, given back after it.
     LibraryReference library_;
+    std::optional<std::chrono::milliseconds> deadline_;
     std::shared_ptr<grpc::Channel> channel_;
     std::unique_ptr<Stub> stub_;
 };

@@ -67,7 +67,7 @@ int32_t GrpcMgmtPlugin::connect(trvns_clientConfig *config) {
               trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     client_.reset();
     try {
-        client_.reset(new (std::nothrow) TRVNS_GrpcMgmtOps(config));
+        client_.reset(new (std::nothrow) TRVNS_GrpcMgmtOps(config, readClientSettings()));
     } catch (const std::exception &failure) {
         TRVNS_LOG(LOG_ERR, "%s", failure.what());
         return kNotConnected;

@@ -6,6 +6,8 @@
 
 #include <grpcpp/grpcpp.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,15 +20,25 @@
 namespace trvns_test {
 
 // A local CA, a server certificate for 127.0.0.1 and localhost signed by it,
-// and an unrelated CA; made once per process with the openssl command.
+// a client certificate signed by it, an unrelated CA and a client
+// certificate signed by that one; made once per process with the openssl
+// command.
 struct TestPki {
     std::string dir;
     std::string caCert;
     std::string otherCaCert;
     std::string serverCert;
     std::string serverKey;
+    std::string clientCert;
+    std::string clientKey;
+    std::string otherClientCert;
+    std::string otherClientKey;
     static const TestPki &get();
 };
+
+// Whether the server asks the client for a certificate signed by the
+// test CA during the TLS handshake.
+enum class ClientAuth { kNone, kRequire };
 
 struct RecordedRequest {
     std::string rpc;
@@ -35,7 +47,7 @@ struct RecordedRequest {
 
 class RecordingServer {
 public:
-    RecordingServer();
+    explicit RecordingServer(ClientAuth auth = ClientAuth::kNone);
     ~RecordingServer();
     RecordingServer(const RecordingServer &) = delete;
     RecordingServer &operator=(const RecordingServer &) = delete;
@@ -43,6 +55,12 @@ public:
     int port() const { return port_; }
     void setReply(const std::string &rpc, const google::protobuf::Message &reply);
     void failCalls(const std::string &rpc);
+    // Calls of `rpc` are recorded and then never answered, until clear()
+    // or the end of the server.
+    void holdCalls(const std::string &rpc);
+    // Calls of `rpc` are answered after `delay`.
+    void delayCalls(const std::string &rpc, std::chrono::milliseconds delay);
+    // Also releases every held call.
     void clear();
     std::vector<RecordedRequest> requests();
     // The only request recorded so far, of type T; fails the test otherwise.
@@ -69,6 +87,9 @@ private:
     std::vector<RecordedRequest> requests_;
     std::map<std::string, std::unique_ptr<google::protobuf::Message>> replies_;
     std::set<std::string> failing_;
+    std::set<std::string> holding_;
+    std::map<std::string, std::chrono::milliseconds> delays_;
+    std::condition_variable released_;
     std::string lastError_;
 };
 
