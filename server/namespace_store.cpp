@@ -227,7 +227,10 @@ const Migration kMigrations[] = {
 
 void migrate(Database &db) {
     int version = 0;
-    for (Statement query = db.prepare("PRAGMA user_version"); query.step();) version = static_cast<int>(query.integer(0));
+    {
+        Statement query = db.prepare("PRAGMA user_version");
+        if (query.step()) version = static_cast<int>(query.integer(0));
+    }
     if (version == 0) db.execute(kSchema);  // a new database, or one from before versions were kept
     for (const Migration &migration : kMigrations) {
         if (migration.version <= version) continue;
@@ -425,8 +428,8 @@ void NamespaceStore::countJunction(const Node &junction, int delta) {
         .bind(2, junction.nsId)
         .run();
     Statement run = db().prepare(
-        "SELECT first_dir, first_name, count FROM listing_pages WHERE ns_id = ?1 AND (first_dir, first_name) <= (?2, ?3) "
-        "ORDER BY first_dir DESC, first_name DESC LIMIT 1");
+        "SELECT first_dir, first_name, count FROM listing_pages "
+        "WHERE ns_id = ?1 AND (first_dir, first_name) <= (?2, ?3) ORDER BY first_dir DESC, first_name DESC LIMIT 1");
     run.bind(1, junction.nsId).bind(2, junction.dir).bind(3, junction.name);
     if (!run.step()) throw DbError("no listing run holds " + junction.dir + "/" + junction.name);
     const std::string firstDir = run.text(0), firstName = run.text(1);
@@ -896,8 +899,8 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
     int64_t skip = (page - 1) * limit;
     std::shared_ptr<const RunIndex> index = runIndex(nsId, version);
     // The last run starting at or before the page's first junction.
-    size_t run = static_cast<size_t>(std::upper_bound(index->starts.begin(), index->starts.end(), skip) -
-                                     index->starts.begin()) - 1;
+    auto after = std::upper_bound(index->starts.begin(), index->starts.end(), skip);
+    size_t run = static_cast<size_t>(after - index->starts.begin()) - 1;
     const std::string &firstDir = index->dirs[run], &firstName = index->names[run];
     skip -= index->starts[run];
     Statement rows = db().prepare(

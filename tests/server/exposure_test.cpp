@@ -114,13 +114,18 @@ openssl x509 -req -in stranger.csr -CA other-ca.pem -CAkey other-ca.key -CAcreat
     }
 };
 
-class MutualTlsTest : public ServerTest {
+// The client CA given on the command line (true) or in [server] of --config.
+class MutualTlsTest : public ServerTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/trvns-server.XXXXXX";
         dir_ = mkdtemp(pattern);
-        server_ = std::make_unique<ServerProcess>(dir_ + "/ns.db",
-                                                  std::vector<std::string>{"--client-ca", TestPki::get().caCert});
+        std::vector<std::string> args = {"--client-ca", TestPki::get().caCert};
+        if (!GetParam()) {
+            writeFile(dir_ + "/nsserver.ini", "[server]\nclient_ca = " + TestPki::get().caCert + "\n");
+            args = {"--config", dir_ + "/nsserver.ini"};
+        }
+        server_ = std::make_unique<ServerProcess>(dir_ + "/ns.db", args);
         server_->start();
     }
     // CreateNamespace through a channel presenting `cert` (none when empty).
@@ -142,7 +147,7 @@ protected:
     }
 };
 
-TEST_F(MutualTlsTest, OnlyClientsWithACertificateOfTheCaGetIn) {
+TEST_P(MutualTlsTest, OnlyClientsWithACertificateOfTheCaGetIn) {
     const ClientPki &client = ClientPki::get();
     EXPECT_EQ(kCallFailed, createWith("", "", "NS1"));
     EXPECT_EQ(kCallFailed, createWith(client.otherCert, client.otherKey, "NS2"));
@@ -153,6 +158,8 @@ TEST_F(MutualTlsTest, OnlyClientsWithACertificateOfTheCaGetIn) {
     EXPECT_TRUE(has(audit[0], " client=\"CN=trvns-admin\" rpc=CreateNamespace name=\"NS3\" retCode=0")) << audit[0];
     EXPECT_FALSE(has(server_->log(), kOpenPortWarning));
 }
+
+INSTANTIATE_TEST_SUITE_P(CommandLineAndConfig, MutualTlsTest, ::testing::Bool());
 
 TEST_F(ServerTest, EveryChangeRequestLeavesOneAuditLine) {
     ASSERT_EQ(0, createNamespace("NS1"));
