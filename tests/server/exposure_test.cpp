@@ -159,6 +159,35 @@ TEST_P(MutualTlsTest, OnlyClientsWithACertificateOfTheCaGetIn) {
     EXPECT_FALSE(has(server_->log(), kOpenPortWarning));
 }
 
+
+// The program presents the pair of its client configuration; without it the
+// server refuses the connection and the command fails.
+TEST_P(MutualTlsTest, TheProgramGetsInWithTheClientPairOfItsConfiguration) {
+    const ClientPki &client = ClientPki::get();
+    copyFile(TRVNS_PLUGIN_FILE, "/opt/brenvik/qtrvns/plugins/libremoteops.so");
+    writeFile(kTreeConfig, "x7q.base.tree-name = MY_TREE\n");
+    const std::string base = "[nsserver]\nhost = 127.0.0.1\nport = " + std::to_string(server_->port()) +
+                             "\ncertpath = " + TestPki::get().caCert + "\ntimeout = 10\n";
+
+    writeFile(kClientConfig, base + "clientcert = " + client.cert + "\nclientkey = " + client.key + "\n");
+    RunResult accepted = runProgram(QTRVNS_MGMT, {"create", "-n", "NS1"});
+    EXPECT_EQ(0, accepted.status) << accepted.out << accepted.err;
+    EXPECT_EQ("Namespace NS1 created Successfully.\n", accepted.out);
+
+    for (const std::string &pair : {std::string(),
+                                    "clientcert = " + client.otherCert + "\nclientkey = " + client.otherKey + "\n"}) {
+        writeFile(kClientConfig, base + pair);
+        RunResult refused = runProgram(QTRVNS_MGMT, {"create", "-n", "NS2"});
+        EXPECT_NE(0, refused.status) << pair << refused.out << refused.err;
+    }
+    writeFile(kClientConfig, base + "clientcert = " + client.cert + "\nclientkey = " + client.key + "\n");
+    EXPECT_EQ(" Number of namespaces :1 \n NS1\n", runProgram(QTRVNS_MGMT, {"list", "-n"}).out);
+
+    const std::vector<std::string> audit = auditLines(server_->log());
+    ASSERT_EQ(1u, audit.size()) << server_->log();
+    EXPECT_TRUE(has(audit[0], " client=\"CN=trvns-admin\" rpc=CreateNamespace name=\"NS1\" retCode=0")) << audit[0];
+}
+
 INSTANTIATE_TEST_SUITE_P(CommandLineAndConfig, MutualTlsTest, ::testing::Bool());
 
 TEST_F(ServerTest, EveryChangeRequestLeavesOneAuditLine) {
