@@ -7,13 +7,14 @@
 #include <stdexcept>
 
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 namespace {
 
-constexpr int32_t kStatCallFailed = -1;
-constexpr int32_t kInitServiceCallFailed = -12;
-constexpr int32_t kBadPageValue = -300;
-constexpr int32_t kNoMemory = 5;
+constexpr int32_t kStatCallFailed = trvns::status::kStatCallFailed;
+constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
+constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
+constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
 
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 
