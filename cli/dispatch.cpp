@@ -139,6 +139,8 @@ const Command kCommands[] = {
     {"purgenamespace", false, PurgeNamespaceHandler, kKeepGroupOption, kRaw, nullptr},
     {"salvagenamespace", false, SalvageNamespaceHandler, kKeepGroupOption, kRaw, nullptr},
     {"volume", false, nullptr, kKeepGroupOption, kRaw, &kVolumeGroup},
+    {"export", false, ExportHandler, kKeepGroupOption, kRaw, nullptr},
+    {"--batch", false, BatchHandler, kKeepGroupOption, kRaw, nullptr},
 };
 
 bool matches(const Command &command, const char *word) {
@@ -167,7 +169,7 @@ int dispatchGroup(const Group &group, int argc, char **argv, const Context &cont
     return reportGroupFailure(group, group.unknownError, group.usageWhenUnknown);
 }
 
-int dispatchCommand(int argc, char **argv, const Context &context, bool /*inBatch*/) {
+int dispatchCommand(int argc, char **argv, const Context &context, bool inBatch) {
     if (argc < 2) {
         help::mainUsage();
         return kExitUsageError;
@@ -179,6 +181,7 @@ int dispatchCommand(int argc, char **argv, const Context &context, bool /*inBatc
     }
     for (const Command &command : kCommands) {
         if (!matches(command, word)) continue;
+        if (inBatch && command.handler == BatchHandler) return fail(msg::kNestedBatch);
         if (command.group != nullptr) return dispatchGroup(*command.group, argc, argv, context);
         return call(command.handler, command.shift, command.exitRule, argc, argv, context);
     }
