@@ -1,6 +1,7 @@
 // --batch FILE: one command per line on one connection.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -60,7 +61,7 @@ int parseBatchArguments(int argc, char **argv, BatchSettings &settings) {
 // lines (an open quote, a final backslash).
 class BatchReader {
 public:
-    BatchReader(FILE *in) : in_(in) {}
+    explicit BatchReader(FILE *in) : in_(in) {}
     ~BatchReader() { free(line_); }
     BatchReader(const BatchReader &) = delete;
     BatchReader &operator=(const BatchReader &) = delete;

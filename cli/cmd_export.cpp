@@ -26,6 +26,7 @@ constexpr char kPathPrefix[] = "/TRVNS/";
 constexpr uint32_t kRootUid = 0;
 constexpr uint32_t kAnyUser = 0xffffffffu;
 constexpr int32_t kNonYarType = 2;  // the wire's target type numbering
+constexpr char kUnsetAttribute[] = "None";  // what create -n sets
 
 const option kExportOptions[] = {
     {"namespace", required_argument, nullptr, 'n'},
@@ -71,7 +72,8 @@ public:
     int run() {
         std::string root = kPathPrefix + nameSpace_;
         line({"create", "-n", nameSpace_});
-        int status = trustees(root);
+        int status = cifsAttribute(root);
+        if (status == 0) status = trustees(root);
         return status != 0 ? status : folder(root);
     }
     const std::string &text() const { return text_; }
@@ -84,6 +86,18 @@ private:
     int failed(const std::string &path, int status) {
         fprintf(stderr, msg::kExportFailed, path.c_str(), statusText(status));
         return status;
+    }
+
+    // Written only when it differs from what create -n sets.
+    int cifsAttribute(const std::string &root) {
+        trvns_getNSCifsAttr_input in{TRVNS_MGMT_API_VERSION, kRootUid, &nameSpace_[0], 0};
+        trvns_cifs_attr attr{nullptr};
+        int status = TRVNS_MGMT_getNSCifsAttr(&in, &attr);
+        std::string value = attr.cifsAttr != nullptr ? attr.cifsAttr : "";
+        TRVNS_MGMT_freeCifsAttr(&attr);
+        if (status != 0) return failed(root, status);
+        if (value != kUnsetAttribute) line({"set-cifs-attr", "-n", nameSpace_, "-u", "0", "-a", value});
+        return 0;
     }
 
     int folder(const std::string &path) {

@@ -29,7 +29,7 @@ int parseVolumeOptions(int argc, char **argv, const char *shortOptions, const op
             usage();
             return 0;
         }
-        if (c == '?' || takeValue(values, c, optarg) == kNotAValueOption) return failWithUsage(msg::kUnknownOption, usage);
+        if (takeValue(values, c, optarg) == kNotAValueOption) return failWithUsage(msg::kUnknownOption, usage);
     }
     return -1;
 }

@@ -161,7 +161,8 @@ TEST_F(Batch, ReadsStandardInputAndRefusesWhatItCannotSplit) {
     } cases[] = {
         {"list -n\ncreate -d '/TRVNS/NS1/open\n\n",
          "Error: Unterminated quote or backslash at the end of the batch.\nCommand failed -:2\n"},
-        {"list -n\nlist -n; create -n NS2\n", "Error: Unquoted special character in a batch command.\nCommand failed -:2\n"},
+        {"list -n\nlist -n; create -n NS2\n",
+         "Error: Unquoted special character in a batch command.\nCommand failed -:2\n"},
         {"list -n\ncreate -d /TRVNS/NS1/$HOME\n",
          "Error: Batch commands are not expanded; quote $ and ` in single quotes.\nCommand failed -:2\n"},
         {"list -n\n--batch other\n", "Error: --batch cannot be used inside a batch.\nCommand failed -:2\n"},
@@ -218,6 +219,7 @@ TEST_F(Batch, PurgeIsNeverAnsweredByTheBatchsOwnLines) {
 TEST_F(Batch, ExportRecreatesTheNamespace) {
     ASSERT_EQ(0, cli({"create", "-n", "EXP"}).status);
     ASSERT_EQ(0, cli({"volume", "-a", "VOL1", "-s", "fs1", "-n", "EXP"}).status);
+    ASSERT_EQ(0, cli({"set-cifs-attr", "-n", "EXP", "-u", "0", "-a", "acl=on; it's"}).status);
     ASSERT_EQ(0, createFolder("/EXP/home"));
     ASSERT_EQ(0, createFolder("/EXP/a b"));
     ASSERT_EQ(0, createFolder("/EXP/a b/it's \"q\""));
@@ -231,6 +233,7 @@ TEST_F(Batch, ExportRecreatesTheNamespace) {
 
     const std::string expected =
         "create -n EXP\n"
+        "set-cifs-attr -n EXP -u 0 -a 'acl=on; it'\\''s'\n"
         "trustee-grant -p /TRVNS/EXP -t .alice.org.MY_TREE.\n"
         "create -d '/TRVNS/EXP/a b'\n"
         "create -d '/TRVNS/EXP/a b/it'\\''s \"q\"'\n"
