@@ -187,6 +187,31 @@ TEST_F(Batch, ReadsStandardInputAndRefusesWhatItCannotSplit) {
     EXPECT_EQ(1, missing.status);
 }
 
+TEST_F(Batch, UsageTextsOfTheirOwn) {
+    const std::string batchUsage = cli({"--batch", "-h"}).out;
+    const std::string exportUsage = cli({"export", "--help"}).out;
+    EXPECT_EQ(0u, batchUsage.find("\nUsage:\n    qtrvns-mgmt --batch <file> [--force] [--yes]\n"));
+    EXPECT_EQ(0u, exportUsage.find("\nUsage:\n    qtrvns-mgmt export -n <namespace> [-o <file>]\n"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"--batch"}, batchUsage, "Error: One batch file (or - for standard input) is required.\n"},
+        {{"--batch", "a", "b"}, batchUsage, "Error: One batch file (or - for standard input) is required.\n"},
+        {{"--batch", "-", "--quiet"}, batchUsage, "Error: Unknown option.\n"},
+        {{"export"}, exportUsage, "Error: --namespace is required.\n"},
+        {{"export", "-n", "A", "-n", "B"}, "", "Error: Duplicate --namespace option.\n"},
+        {{"export", "-n", "A", "extra"}, exportUsage, "Error: Unexpected arguments detected.\n"},
+    };
+    for (const Case &c : cases) {
+        RunResult result = cli(c.args);
+        EXPECT_EQ(c.out, result.out) << c.args.size();
+        EXPECT_EQ(c.err, result.err) << c.args.size();
+        EXPECT_EQ(1, result.status);
+    }
+}
+
 TEST_F(Batch, PurgeIsNeverAnsweredByTheBatchsOwnLines) {
     const std::string kPrompt =
         " NOTE: This operation will delete the namespace data permanently.\n"
