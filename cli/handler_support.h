@@ -1,5 +1,6 @@
 // What every command handler shares: the option parser reset, the
-// visible-character rule, output helpers and the connection wrappers.
+// visible-character rule, output helpers, the session and the runner that
+// connects, runs, reports and disconnects.
 #ifndef QTRVNS_HANDLER_SUPPORT_H
 #define QTRVNS_HANDLER_SUPPORT_H
 
