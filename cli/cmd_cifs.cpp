@@ -37,6 +37,9 @@ struct CifsCommand {
     const char *banner;
 };
 
+constexpr Outcome kGetOutcome{msg::kServerConnectFailed, msg::kGetCifsFailed, nullptr, TRVNS_MODULE_NAMESPACE, true};
+constexpr Outcome kSetOutcome{msg::kServerConnectFailed, msg::kSetCifsFailed, nullptr, TRVNS_MODULE_NAMESPACE, true};
+
 const CifsCommand kGet{false, "n:u:h", help::getCifsAttrUsage, msg::kGetCifsCalled};
 const CifsCommand kSet{true, "n:u:a:h", help::setCifsAttrUsage, msg::kSetCifsCalled};
 
@@ -100,47 +103,38 @@ int parseCifsArguments(const CifsCommand &command, int argc, char **argv, CifsAr
 
 }  // namespace
 
-int GetCifsAttrHandler(int argc, char **argv) {
+int GetCifsAttrHandler(int argc, char **argv, const Context &context) {
     CifsArguments args;
     int exitStatus = parseCifsArguments(kGet, argc, argv, args);
     if (exitStatus >= 0) return exitStatus;
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    printf(msg::kGetCifsTuple, args.nameSpace, static_cast<int>(args.uid));
     trvns_getNSCifsAttr_input in{TRVNS_MGMT_API_VERSION, args.uid, const_cast<char *>(args.nameSpace), 0};
     trvns_cifs_attr attr{nullptr};
-    status = TRVNS_MGMT_getNSCifsAttr(&in, &attr);
-    if (status != 0) {
-        printf(msg::kGetCifsFailed, status);
-    } else {
-        printf(msg::kCifsAttrs, attr.cifsAttr ? attr.cifsAttr : "");
-    }
+    int commandStatus = runCommand(
+        context, kGetOutcome,
+        [&] {
+            printf(msg::kGetCifsTuple, args.nameSpace, static_cast<int>(args.uid));
+            return TRVNS_MGMT_getNSCifsAttr(&in, &attr);
+        },
+        [&] { printf(msg::kCifsAttrs, attr.cifsAttr ? attr.cifsAttr : ""); });
     TRVNS_MGMT_freeCifsAttr(&attr);
-    printf(msg::kDisconnectCompleted, disconnectService());
-    return status;
+    return commandStatus;
 }
 
-int SetCifsAttrHandler(int argc, char **argv) {
+int SetCifsAttrHandler(int argc, char **argv, const Context &context) {
     CifsArguments args;
     int exitStatus = parseCifsArguments(kSet, argc, argv, args);
     if (exitStatus >= 0) return exitStatus;
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    printf(msg::kSetCifsTuple, args.nameSpace, static_cast<int>(args.uid), args.attr);
     trvns_setNSCifsAttr_input in{TRVNS_MGMT_API_VERSION, args.uid, const_cast<char *>(args.nameSpace), 0};
     trvns_cifs_attr attr{const_cast<char *>(args.attr)};
-    status = TRVNS_MGMT_setNSCifsAttr(&in, &attr);
-    if (status != 0) printf(msg::kSetCifsFailed, status);
-    printf(msg::kDisconnectCompleted, disconnectService());
-    return status;
+    return runCommand(
+        context, kSetOutcome,
+        [&] {
+            printf(msg::kSetCifsTuple, args.nameSpace, static_cast<int>(args.uid), args.attr);
+            return TRVNS_MGMT_setNSCifsAttr(&in, &attr);
+        },
+        nothingToPrint);
 }
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include "help_texts.h"
 #include "messages.h"
 #include "trvns_mgmt.h"
+#include "trvns_status_codes.h"
 
 namespace cli {
 namespace {
@@ -29,18 +30,19 @@ const option kJunctionOptions[] = {
 constexpr char kDefaultTargetPath[] = "/";
 constexpr char kDefaultTargetType[] = "YAR";
 constexpr char kNonYar[] = "NON-YAR";
-constexpr int kParentMissing = 20;
-constexpr int kNameTaken = 17;
-
-struct JunctionValue {
-    char letter;
-    const char *duplicateMessage;
-    const char *value;
+constexpr Outcome kFolderOutcome{msg::kUnableToConnect, nullptr, msg::kDirectoryCreationFailed,
+                                 TRVNS_MODULE_NAMESPACE, false};
+constexpr SpecialText kJunctionTexts[] = {
+    {trvns::status::kNotADirectory, msg::kJunctionParentMissing},
+    {trvns::status::kExists, msg::kJunctionNameTaken},
+    {0, nullptr},
 };
+constexpr Outcome kJunctionOutcome{msg::kServerConnectFailed, nullptr, msg::kJunctionCreationFailed,
+                                   TRVNS_MODULE_NAMESPACE, false, kJunctionTexts};
 
 }  // namespace
 
-int CreateFolderHandler(int argc, char **argv) {
+int CreateFolderHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *path = nullptr;
     int c;
@@ -63,28 +65,23 @@ int CreateFolderHandler(int argc, char **argv) {
     if (!hasVisibleCharacter(path)) return fail(msg::kInvalidDirectoryName);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::createDirectoryUsage);
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kUnableToConnect, status);
-        return status;
-    }
-    status = TRVNS_MGMT_createDirectory(path, 0);
-    if (status == 0) {
-        printf(msg::kDirectoryCreated, path);
-    } else {
-        printf(msg::kDirectoryCreationFailed, statusText(status));
-    }
-    disconnectService();
-    return posixExitStatus(status);
+    return runCommand(
+        context, kFolderOutcome, [&] { return TRVNS_MGMT_createDirectory(path, 0); },
+        [&] { printf(msg::kDirectoryCreated, path); });
 }
 
-int CreateJunctionHandler(int argc, char **argv) {
+int CreateJunctionHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
-    // One row per value option; read back by position below.
-    JunctionValue values[] = {
-        {'d', msg::kDuplicateDirectory, nullptr},    {'n', msg::kDuplicateName, nullptr},
-        {'s', msg::kDuplicateTargetServer, nullptr}, {'v', msg::kDuplicateTargetVolume, nullptr},
-        {'t', msg::kDuplicateTargetPath, nullptr},   {'T', msg::kDuplicateTargetType, nullptr},
+    const char *directory = nullptr;
+    const char *name = nullptr;
+    const char *server = nullptr;
+    const char *volume = nullptr;
+    const char *targetPath = nullptr;
+    const char *targetType = nullptr;
+    const ValueOption values[] = {
+        {'d', &directory, msg::kDuplicateDirectory},    {'n', &name, msg::kDuplicateName},
+        {'s', &server, msg::kDuplicateTargetServer},    {'v', &volume, msg::kDuplicateTargetVolume},
+        {'t', &targetPath, msg::kDuplicateTargetPath},  {'T', &targetType, msg::kDuplicateTargetType},
     };
     int c;
     while ((c = getopt_long(argc, argv, "d:n:s:v:t:T:h", kJunctionOptions, nullptr)) != -1) {
@@ -92,18 +89,10 @@ int CreateJunctionHandler(int argc, char **argv) {
             help::createJunctionUsage();
             return 0;
         }
-        JunctionValue *row = nullptr;
-        for (JunctionValue &v : values) row = v.letter == c ? &v : row;
-        if (row == nullptr) return failWithUsage(msg::kUnknownOption, help::createJunctionUsage);
-        if (row->value != nullptr) return fail(row->duplicateMessage);
-        row->value = optarg;
+        int taken = takeValue(values, c, optarg);
+        if (taken == kNotAValueOption) return failWithUsage(msg::kUnknownOption, help::createJunctionUsage);
+        if (taken >= 0) return taken;
     }
-    const char *directory = values[0].value;
-    const char *name = values[1].value;
-    const char *server = values[2].value;
-    const char *volume = values[3].value;
-    const char *targetPath = values[4].value;
-    const char *targetType = values[5].value;
     if (directory == nullptr || name == nullptr || volume == nullptr) {
         return failWithUsage(msg::kAllMandatory, help::createJunctionUsage);
     }
@@ -120,23 +109,10 @@ int CreateJunctionHandler(int argc, char **argv) {
     }
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::createJunctionUsage);
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    status = TRVNS_MGMT_createJunction(directory, name, server, volume, targetPath, targetType, 0);
-    if (status == 0) {
-        printf(msg::kJunctionCreated, name);
-    } else if (status == kParentMissing) {
-        printf(msg::kJunctionCreationFailed, msg::kJunctionParentMissing);
-    } else if (status == kNameTaken) {
-        printf(msg::kJunctionCreationFailed, msg::kJunctionNameTaken);
-    } else {
-        printf(msg::kJunctionCreationFailed, statusText(status));
-    }
-    disconnectService();
-    return posixExitStatus(status);
+    return runCommand(
+        context, kJunctionOutcome,
+        [&] { return TRVNS_MGMT_createJunction(directory, name, server, volume, targetPath, targetType, 0); },
+        [&] { printf(msg::kJunctionCreated, name); });
 }
 
 }  // namespace cli

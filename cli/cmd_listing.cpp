@@ -34,6 +34,13 @@ const option kListAllOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+constexpr Outcome kObjStatOutcome{nullptr, nullptr, nullptr, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kDirStatOutcome{nullptr, nullptr, msg::kDirectoryListingFailed, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kListAllOutcome{msg::kServerConnectFailed, msg::kListAllFailedCode, msg::kListAllFailed,
+                                  TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kListJunctionsOutcome{msg::kServerConnectFailed, msg::kListJunctionsFailed, nullptr,
+                                        TRVNS_MODULE_NAMESPACE, true};
+
 // One page value (number or size) of the junction listing.
 struct PageOption {
     const char *duplicateMessage;
@@ -79,7 +86,7 @@ const char *missingValueLine(int option) {
 
 }  // namespace
 
-int ObjStatHandler(int argc, char **argv) {
+int ObjStatHandler(int argc, char **argv, const Context &context) {
     PathAndFormat parsed;
     int exitStatus = parsePathAndFormat(argc, argv, parsed, help::objStatUsage);
     if (exitStatus >= 0) return exitStatus;
@@ -87,19 +94,16 @@ int ObjStatHandler(int argc, char **argv) {
     printf(msg::kPathLine, parsed.path);
     printf(msg::kOutputFormat, parsed.format.name());
 
-    int status = connectService();
-    if (status != 0) return status;
     trvns_objStat_output result{};
-    status = TRVNS_MGMT_objStat(0, parsed.path, &result);
-    if (status == 0) {
-        printObjStatout(&result);
-        TRVNS_MGMT_freeObjStatout(&result);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kObjStatOutcome, [&] { return TRVNS_MGMT_objStat(0, parsed.path, &result); },
+        [&] {
+            printObjStatout(&result);
+            TRVNS_MGMT_freeObjStatout(&result);
+        });
 }
 
-int ListDirectoryHandler(int argc, char **argv) {
+int ListDirectoryHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *path = nullptr;
     const char *user = nullptr;
@@ -131,37 +135,32 @@ int ListDirectoryHandler(int argc, char **argv) {
     if (user == nullptr) user = kRootUser;
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::listDirectoryUsage);
 
-    int status = connectService();
-    if (status != 0) return status;
-    uint32_t uid = 0;
-    HeapString canonical;
-    if (strcmp(user, kRootUser) != 0) {
-        canonical.reset(processUserName(user));
-        if (!canonical) {
-            puts(msg::kFailedToProcessUser);
-            disconnectService();
-            return kExitUsageError;
-        }
-        int lookup = uxrlib_get_uid_from_uname(0, canonical.get(), &uid);
-        if (lookup != 0) {
-            printf(msg::kUxrLookupFailed, lookup);
-            disconnectService();
-            return lookup;
-        }
-    }
     trvns_dirStat_output result{};
-    status = TRVNS_MGMT_dirStat(uid, path, &result);
-    if (status != 0) {
-        printf(msg::kDirectoryListingFailed, statusText(status));
-    } else {
-        printDirStatout(&result);
-        TRVNS_MGMT_freeDirStatout(&result);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kDirStatOutcome,
+        [&]() -> Step {
+            uint32_t uid = 0;
+            if (strcmp(user, kRootUser) != 0) {
+                HeapString canonical(processUserName(user));
+                if (!canonical) {
+                    puts(msg::kFailedToProcessUser);
+                    return Step::finished(kExitUsageError);
+                }
+                int lookup = uxrlib_get_uid_from_uname(0, canonical.get(), &uid);
+                if (lookup != 0) {
+                    printf(msg::kUxrLookupFailed, lookup);
+                    return Step::finished(lookup);
+                }
+            }
+            return TRVNS_MGMT_dirStat(uid, path, &result);
+        },
+        [&] {
+            printDirStatout(&result);
+            TRVNS_MGMT_freeDirStatout(&result);
+        });
 }
 
-int ListAllJunctionsHandler(int argc, char **argv) {
+int ListAllJunctionsHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     errno = 0;
     const char *nameSpace = nullptr;
@@ -197,26 +196,18 @@ int ListAllJunctionsHandler(int argc, char **argv) {
     if (nameSpace == nullptr) return failWithUsage(msg::kNamespaceRequired, help::junctionListingUsage);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::junctionListingUsage);
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
     trvns_listAll_output result{};
-    status = TRVNS_MGMT_listAll(nameSpace, pageNum.value, pageSize.value, &result);
-    if (status != 0) {
-        printf(msg::kListAllFailedCode, status);
-        printf(msg::kListAllFailed, statusText(status));
-    } else {
-        if (result.count == 0) printf(msg::kNoJunctions, 0);
-        printListAllJunctionsout(&result, pageNum.value, pageSize.value);
-        freeListAllRows(result);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kListAllOutcome,
+        [&] { return TRVNS_MGMT_listAll(nameSpace, pageNum.value, pageSize.value, &result); },
+        [&] {
+            if (result.count == 0) printf(msg::kNoJunctions, 0);
+            printListAllJunctionsout(&result, pageNum.value, pageSize.value);
+            freeListAllRows(result);
+        });
 }
 
-int ListJunctionsHandler(int argc, char **argv) {
+int ListJunctionsHandler(int argc, char **argv, const Context &context) {
     PathAndFormat parsed;
     int exitStatus = parsePathAndFormat(argc, argv, parsed, help::listJunctionsUsage);
     if (exitStatus >= 0) return exitStatus;
@@ -224,16 +215,13 @@ int ListJunctionsHandler(int argc, char **argv) {
     printf(msg::kDirectoryPathLine, parsed.path);
     printf(msg::kOutputFormat, parsed.format.name());
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    printf(msg::kListingJunctionsAt, parsed.path);
-    status = TRVNS_MGMT_listJunctions(parsed.path, nullptr, 0);
-    if (status != 0) printf(msg::kListJunctionsFailed, status);
-    printf(msg::kDisconnectCompleted, disconnectService());
-    return status;
+    return runCommand(
+        context, kListJunctionsOutcome,
+        [&] {
+            printf(msg::kListingJunctionsAt, parsed.path);
+            return TRVNS_MGMT_listJunctions(parsed.path, nullptr, 0);
+        },
+        nothingToPrint);
 }
 
 }  // namespace cli

@@ -12,19 +12,20 @@
 #include "help_texts.h"
 #include "messages.h"
 #include "trvns_mgmt.h"
+#include "trvns_status_codes.h"
 
 namespace cli {
 namespace {
 
-constexpr int kInvalidArgumentExit = 22;  // create's own validation status
+constexpr int kInvalidArgumentExit = trvns::status::kInvalidInput;  // create's own validation status
 constexpr size_t kMinNameLength = 2;
 constexpr size_t kMaxNameLength = 31;
 constexpr char kNameCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_!@#$%&()";
 constexpr char kUnsetAttribute[] = "None";
 constexpr uint32_t kCreateOptions = 1;
 constexpr uint32_t kInvalidUid = 0xffffffffu;
-constexpr int kNamespaceExists = 17;
 constexpr char kListServer[] = "test";
+constexpr char kTerminal[] = "/dev/tty";
 
 const option kCreateOptionTable[] = {
     {"namespace", required_argument, nullptr, 'n'},
@@ -73,9 +74,16 @@ struct UidNameCommand {
     void (*usage)();
     const char *banner;
     const char *progress;
-    const char *failure;
+    Outcome outcome;
     int (*operation)(const char *name, uint32_t uid);
 };
+
+constexpr SpecialText kCreateTexts[] = {{trvns::status::kExists, msg::kNamespaceExists}, {0, nullptr}};
+constexpr Outcome kCreateOutcome{msg::kServerConnectFailed, msg::kNamespaceCreationFailedCode,
+                                 msg::kNamespaceCreationFailed, TRVNS_MODULE_NAMESPACE, false, kCreateTexts};
+constexpr Outcome kPurgeOutcome{nullptr, nullptr, msg::kPurgeFailed, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kListOutcome{msg::kServerConnectFailed, nullptr, msg::kListNamespacesFailed,
+                               TRVNS_MODULE_NAMESPACE, false};
 
 int deleteNamespace(const char *name, uint32_t uid) {
     trvns_deleteNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), uid, 0};
@@ -89,12 +97,16 @@ int salvageNamespace(const char *name, uint32_t uid) {
 
 const UidNameCommand kDeleteCommand{help::deleteNamespaceUsage, "DeleteNamespaceHandler called.",
                                     "deleting namespace with uid: %s namepsace name :%s options:%u \n",
-                                    "deleteNamespace failed with retCode :%d \n", deleteNamespace};
+                                    {msg::kServerConnectFailed, "deleteNamespace failed with retCode :%d \n", nullptr,
+                                     TRVNS_MODULE_NAMESPACE, true},
+                                    deleteNamespace};
 const UidNameCommand kSalvageCommand{help::salvageNamespaceUsage, "SalvageNamespaceHandler called.",
                                      "salvaging namespace with uid: %s namepsace name :%s options:%u \n",
-                                     "salvageNamespace failed with retCode :%d \n", salvageNamespace};
+                                     {msg::kServerConnectFailed, "salvageNamespace failed with retCode :%d \n", nullptr,
+                                      TRVNS_MODULE_NAMESPACE, true},
+                                     salvageNamespace};
 
-int runUidNameCommand(const UidNameCommand &command, int argc, char **argv) {
+int runUidNameCommand(const UidNameCommand &command, int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *uidText = nullptr;
     const char *name = nullptr;
@@ -129,33 +141,44 @@ int runUidNameCommand(const UidNameCommand &command, int argc, char **argv) {
     printf(msg::kNameLine, name);
     printf(msg::kOutputFormat, format.name());
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    printf(command.progress, uidText, name, 0u);
-    fflush(stdout);
-    status = command.operation(name, uidFromText(uidText));
-    if (status != 0) printf(command.failure, status);
-    printf(msg::kDisconnectCompleted, disconnectService());
-    return status;
+    return runCommand(
+        context, command.outcome,
+        [&] {
+            printf(command.progress, uidText, name, 0u);
+            fflush(stdout);
+            return command.operation(name, uidFromText(uidText));
+        },
+        nothingToPrint);
 }
 
 // One attempt: true only for "yes" in any case.
 enum class Answer { kYes, kNo, kInvalid, kUnreadable };
 
-Answer askPurgeConfirmation() {
-    puts(msg::kPurgeNote);
-    fputs(msg::kPurgePrompt, stdout);
-    fflush(stdout);
+// Reads one answer line; in a batch from the terminal, never from the
+// batch's own input.
+Answer readAnswer(Confirmation confirmation) {
+    if (confirmation == Confirmation::kAssumeYes) return Answer::kYes;
+    FILE *in = stdin;
+    if (confirmation == Confirmation::kTerminal) {
+        in = fopen(kTerminal, "re");
+        if (in == nullptr) return Answer::kUnreadable;
+    }
     char answer[5];
-    if (fgets(answer, sizeof answer, stdin) == nullptr) return Answer::kUnreadable;
+    char *line = fgets(answer, sizeof answer, in);
+    if (in != stdin) fclose(in);
+    if (line == nullptr) return Answer::kUnreadable;
     size_t length = strlen(answer);
     if (length > 0 && answer[length - 1] == '\n') answer[length - 1] = '\0';
     if (strcasecmp(answer, "yes") == 0) return Answer::kYes;
     if (strcasecmp(answer, "no") == 0) return Answer::kNo;
     return Answer::kInvalid;
+}
+
+Answer askPurgeConfirmation(Confirmation confirmation) {
+    puts(msg::kPurgeNote);
+    fputs(msg::kPurgePrompt, stdout);
+    fflush(stdout);
+    return readAnswer(confirmation);
 }
 
 const option kPurgeOptions[] = {
@@ -166,7 +189,7 @@ const option kPurgeOptions[] = {
 
 }  // namespace
 
-int CreateNamespaceHandler(int argc, char **argv) {
+int CreateNamespaceHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *name = nullptr;
     int c;
@@ -201,32 +224,23 @@ int CreateNamespaceHandler(int argc, char **argv) {
         return kInvalidArgumentExit;
     }
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
     trvns_createNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), 0,
                                    const_cast<char *>(kUnsetAttribute), const_cast<char *>(kUnsetAttribute),
                                    kCreateOptions};
-    status = TRVNS_MGMT_createNamespace(&in);
-    if (status == kNamespaceExists) {
-        printf(msg::kNamespaceCreationFailed, msg::kNamespaceExists);
-    } else if (status != 0) {
-        printf(msg::kNamespaceCreationFailedCode, status);
-        printf(msg::kNamespaceCreationFailed, statusText(status));
-    } else {
-        printf(msg::kNamespaceCreated, name);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kCreateOutcome, [&] { return TRVNS_MGMT_createNamespace(&in); },
+        [&] { printf(msg::kNamespaceCreated, name); });
 }
 
-int DeleteNamespaceHandler(int argc, char **argv) { return runUidNameCommand(kDeleteCommand, argc, argv); }
+int DeleteNamespaceHandler(int argc, char **argv, const Context &context) {
+    return runUidNameCommand(kDeleteCommand, argc, argv, context);
+}
 
-int SalvageNamespaceHandler(int argc, char **argv) { return runUidNameCommand(kSalvageCommand, argc, argv); }
+int SalvageNamespaceHandler(int argc, char **argv, const Context &context) {
+    return runUidNameCommand(kSalvageCommand, argc, argv, context);
+}
 
-int PurgeNamespaceHandler(int argc, char **argv) {
+int PurgeNamespaceHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *name = nullptr;
     int c;
@@ -248,7 +262,7 @@ int PurgeNamespaceHandler(int argc, char **argv) {
     if (name == nullptr) return failWithUsage(nullptr, help::purgeUsage);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::purgeUsage);
 
-    switch (askPurgeConfirmation()) {
+    switch (askPurgeConfirmation(context.confirmation)) {
     case Answer::kUnreadable:
         puts(msg::kPurgeReadError);
         return kExitUsageError;
@@ -263,37 +277,22 @@ int PurgeNamespaceHandler(int argc, char **argv) {
         break;
     }
 
-    int status = connectService();
-    if (status != 0) return status;
     trvns_purgeNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), uidFromText("0"), 0};
-    status = TRVNS_MGMT_purgeNamespace(&in);
-    if (status != 0) {
-        printf(msg::kPurgeFailed, statusText(status));
-    } else {
-        printf(msg::kPurged, name);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kPurgeOutcome, [&] { return TRVNS_MGMT_purgeNamespace(&in); },
+        [&] { printf(msg::kPurged, name); });
 }
 
-int ListNamespacesHandler(int /*argc*/, char ** /*argv*/) {
+int ListNamespacesHandler(int /*argc*/, char ** /*argv*/, const Context &context) {
     opterr = 0;  // takes no options: every further argument is ignored
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
     trvns_getNamespaces_input in{TRVNS_MGMT_API_VERSION, 0, const_cast<char *>(kListServer), 0};
     trvns_namespace_list list{};
-    status = TRVNS_MGMT_getNamespaces(&in, &list);
-    if (status == 0) {
-        printNamespaceList(&list);
-        TRVNS_MGMT_freeNamespaceList(&list);
-    } else {
-        printf(msg::kListNamespacesFailed, statusText(status));
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kListOutcome, [&] { return TRVNS_MGMT_getNamespaces(&in, &list); },
+        [&] {
+            printNamespaceList(&list);
+            TRVNS_MGMT_freeNamespaceList(&list);
+        });
 }
 
 }  // namespace cli

@@ -14,6 +14,24 @@ namespace {
 constexpr size_t kMaxDeletePathLength = 4090;
 constexpr uint32_t kAnyUser = 0xffffffffu;  // uid -1
 
+constexpr Outcome kDeleteOutcome{nullptr, nullptr, msg::kDeleteFailed, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kRenameOutcome{nullptr, nullptr, msg::kRenameFailed, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kMoveOutcome{nullptr, nullptr, msg::kMoveFailed, TRVNS_MODULE_NAMESPACE, false};
+constexpr Outcome kGetTargetOutcome{nullptr, nullptr, msg::kGetTargetFailed, TRVNS_MODULE_NAMESPACE, false};
+
+void printTargets(const char *path, const trvns_target_list &targets) {
+    puts(msg::kJunctionTargetInfo);
+    if (targets.targets == nullptr) {
+        puts(msg::kNoTargetInformation);
+        return;
+    }
+    for (uint16_t i = 0; i < targets.count; ++i) {
+        const trvns_target &t = targets.targets[i];
+        printf(msg::kTargetLine, path, msg::kGreen, t.server ? t.server : "", "/", t.volume ? t.volume : "",
+               t.path ? t.path : "");
+    }
+}
+
 const option kPathOptions[] = {
     {"path", required_argument, nullptr, 'p'},
     {"help", no_argument, nullptr, 'h'},
@@ -36,7 +54,7 @@ const option kMoveOptions[] = {
 
 }  // namespace
 
-int DeleteHandler(int argc, char **argv) {
+int DeleteHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *path = nullptr;
     int c;
@@ -53,19 +71,11 @@ int DeleteHandler(int argc, char **argv) {
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::deleteUsage);
     if (strlen(path) > kMaxDeletePathLength) return fail(msg::kInvalidPathPassedIn);
 
-    int status = connectService();
-    if (status != 0) return status;
-    status = TRVNS_MGMT_remove(path, 0);
-    if (status == 0) {
-        printf(msg::kDeleted, path);
-    } else {
-        printf(msg::kDeleteFailed, statusText(status));
-    }
-    disconnectService();
-    return posixExitStatus(status);
+    return runCommand(
+        context, kDeleteOutcome, [&] { return TRVNS_MGMT_remove(path, 0); }, [&] { printf(msg::kDeleted, path); });
 }
 
-int RenameHandler(int argc, char **argv) {
+int RenameHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *oldPath = nullptr;
     const char *newName = nullptr;
@@ -97,19 +107,12 @@ int RenameHandler(int argc, char **argv) {
     if (!hasVisibleCharacter(oldPath)) return fail(msg::kInvalidSource);
     if (!hasVisibleCharacter(newName)) return fail(msg::kInvalidDestination);
 
-    int status = connectService();
-    if (status != 0) return status;
-    status = TRVNS_MGMT_rename(oldPath, newName, 0);
-    if (status == 0) {
-        printf(msg::kRenamed, oldPath);
-    } else {
-        printf(msg::kRenameFailed, statusText(status));
-    }
-    disconnectService();
-    return posixExitStatus(status);
+    return runCommand(
+        context, kRenameOutcome, [&] { return TRVNS_MGMT_rename(oldPath, newName, 0); },
+        [&] { printf(msg::kRenamed, oldPath); });
 }
 
-int MoveHandler(int argc, char **argv) {
+int MoveHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *source = nullptr;
     const char *target = nullptr;
@@ -136,19 +139,12 @@ int MoveHandler(int argc, char **argv) {
     if (!hasVisibleCharacter(target)) return fail(msg::kInvalidTarget);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::moveUsage);
 
-    int status = connectService();
-    if (status != 0) return status;
-    status = TRVNS_MGMT_move(source, target, 0);
-    if (status == 0) {
-        printf(msg::kMoved, source);
-    } else {
-        printf(msg::kMoveFailed, statusText(status));
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kMoveOutcome, [&] { return TRVNS_MGMT_move(source, target, 0); },
+        [&] { printf(msg::kMoved, source); });
 }
 
-int GetTargetHandler(int argc, char **argv) {
+int GetTargetHandler(int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *path = nullptr;
     int c;
@@ -171,27 +167,13 @@ int GetTargetHandler(int argc, char **argv) {
     if (path == nullptr) return failWithUsage(msg::kPathRequired, help::getTargetUsage);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::getTargetUsage);
 
-    int status = connectService();
-    if (status != 0) return status;
     trvns_target_list targets{};
-    status = TRVNS_MGMT_getTarget(kAnyUser, path, &targets, 0);
-    if (status != 0) {
-        printf(msg::kGetTargetFailed, statusText(status));
-    } else {
-        puts(msg::kJunctionTargetInfo);
-        if (targets.targets == nullptr) {
-            puts(msg::kNoTargetInformation);
-        } else {
-            for (uint16_t i = 0; i < targets.count; ++i) {
-                const trvns_target &t = targets.targets[i];
-                printf(msg::kTargetLine, path, msg::kGreen, t.server ? t.server : "", "/", t.volume ? t.volume : "",
-                       t.path ? t.path : "");
-            }
-        }
-        TRVNS_MGMT_freeTargetList(&targets);
-    }
-    disconnectService();
-    return status;
+    return runCommand(
+        context, kGetTargetOutcome, [&] { return TRVNS_MGMT_getTarget(kAnyUser, path, &targets, 0); },
+        [&] {
+            printTargets(path, targets);
+            TRVNS_MGMT_freeTargetList(&targets);
+        });
 }
 
 }  // namespace cli

@@ -25,15 +25,18 @@ struct TrusteeCommand {
     void (*usage)();
     int (*operation)(const char *path, trvns_trustee *trustee, uint32_t options);
     const char *success;
-    const char *failure;
+    Outcome outcome;
 };
 
-const TrusteeCommand kGrant{"p:t:h", help::grantUsage, TRVNS_MGMT_trusteeGrant, msg::kGranted, msg::kGrantFailed};
+const TrusteeCommand kGrant{"p:t:h", help::grantUsage, TRVNS_MGMT_trusteeGrant, msg::kGranted,
+                            {nullptr, nullptr, msg::kGrantFailed, TRVNS_MODULE_NAMESPACE, false}};
 // "-D" is accepted by the parser and then refused as unknown.
 const TrusteeCommand kRevoke{"p:t:Dh", help::revokeUsage, TRVNS_MGMT_trusteeRevoke, msg::kRevoked,
-                             msg::kRevokeFailed};
+                             {nullptr, nullptr, msg::kRevokeFailed, TRVNS_MODULE_NAMESPACE, false}};
+constexpr Outcome kListOutcome{msg::kServerConnectFailed, msg::kTrusteeListingFailed, nullptr,
+                               TRVNS_MODULE_NAMESPACE, true};
 
-int runTrusteeCommand(const TrusteeCommand &command, int argc, char **argv) {
+int runTrusteeCommand(const TrusteeCommand &command, int argc, char **argv, const Context &context) {
     resetOptionParser();
     const char *path = nullptr;
     const char *name = nullptr;
@@ -67,27 +70,23 @@ int runTrusteeCommand(const TrusteeCommand &command, int argc, char **argv) {
         return kExitUsageError;
     }
 
-    int status = connectService();
-    if (status != 0) return status;
     trvns_trustee trustee{canonical.get(), nullptr, 0, 0};
-    status = command.operation(path, &trustee, 0);
-    if (status == 0) {
-        printf(command.success, canonical.get(), path);
-    } else {
-        printf(command.failure, statusText(status));
-    }
-    canonical.reset();
-    disconnectService();
-    return posixExitStatus(status);
+    return runCommand(
+        context, command.outcome, [&] { return command.operation(path, &trustee, 0); },
+        [&] { printf(command.success, canonical.get(), path); });
 }
 
 }  // namespace
 
-int TrusteeGrantHandler(int argc, char **argv) { return runTrusteeCommand(kGrant, argc, argv); }
+int TrusteeGrantHandler(int argc, char **argv, const Context &context) {
+    return runTrusteeCommand(kGrant, argc, argv, context);
+}
 
-int TrusteeRevokeHandler(int argc, char **argv) { return runTrusteeCommand(kRevoke, argc, argv); }
+int TrusteeRevokeHandler(int argc, char **argv, const Context &context) {
+    return runTrusteeCommand(kRevoke, argc, argv, context);
+}
 
-int TrusteeListHandler(int argc, char **argv) {
+int TrusteeListHandler(int argc, char **argv, const Context &context) {
     PathAndFormat parsed;
     int exitStatus = parsePathAndFormat(argc, argv, parsed, help::trusteeListUsage);
     if (exitStatus >= 0) return exitStatus;
@@ -96,22 +95,17 @@ int TrusteeListHandler(int argc, char **argv) {
     printf(msg::kPathLine, path);
     printf(msg::kOutputFormat, parsed.format.name());
 
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    printf(msg::kTrusteeListingAt, path);
     trvns_trustee_list list{};
-    status = TRVNS_MGMT_trusteeList(path, &list, 0);  // frees the list itself on failure
-    if (status != 0) {
-        printf(msg::kTrusteeListingFailed, status);
-    } else {
-        printTrusteeList(&list);
-        TRVNS_MGMT_freeTrusteeList(&list);
-    }
-    printf(msg::kDisconnectCompleted, disconnectService());
-    return status;
+    return runCommand(
+        context, kListOutcome,
+        [&] {
+            printf(msg::kTrusteeListingAt, path);
+            return TRVNS_MGMT_trusteeList(path, &list, 0);  // frees the list itself on failure
+        },
+        [&] {
+            printTrusteeList(&list);
+            TRVNS_MGMT_freeTrusteeList(&list);
+        });
 }
 
 }  // namespace cli

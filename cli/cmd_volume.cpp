@@ -17,12 +17,11 @@ namespace {
 constexpr char kDefaultType[] = "YAR";
 constexpr char kNonYar[] = "NON-YAR";
 
-const char *volumeStatusText(int status) { return trvns_mgmt_get_error_message(TRVNS_MODULE_VOLUME, status); }
-
-// Parses the handler's options into `values` (one slot per option letter of
-// `letters`); returns -1 when done, else the exit status.
+// Parses the handler's options into their rows (a repeated option keeps its
+// last value); returns -1 when done, else the exit status.
+template <size_t N>
 int parseVolumeOptions(int argc, char **argv, const char *shortOptions, const option *longOptions,
-                       const char *letters, const char **values, void (*usage)()) {
+                       const ValueOption (&values)[N], void (*usage)()) {
     resetOptionParser();
     int c;
     while ((c = getopt_long(argc, argv, shortOptions, longOptions, nullptr)) != -1) {
@@ -30,30 +29,17 @@ int parseVolumeOptions(int argc, char **argv, const char *shortOptions, const op
             usage();
             return 0;
         }
-        const char *slot = c > 0 && c != '?' ? strchr(letters, c) : nullptr;
-        if (slot == nullptr) return failWithUsage(msg::kUnknownOption, usage);
-        values[slot - letters] = optarg;
+        if (takeValue(values, c, optarg) == kNotAValueOption) return failWithUsage(msg::kUnknownOption, usage);
     }
     return -1;
 }
 
-// Connects, runs the operation and reports it.
-template <typename Operation, typename Success>
-int runVolumeAction(Operation operation, const char *failure, Success reportSuccess) {
-    int status = connectService();
-    if (status != 0) {
-        printf(msg::kServerConnectFailed, status);
-        return status;
-    }
-    status = operation();
-    if (status != 0) {
-        printf(failure, volumeStatusText(status));
-    } else {
-        reportSuccess();
-    }
-    disconnectService();
-    return status;
+constexpr Outcome volumeOutcome(const char *failure) {
+    return Outcome{msg::kServerConnectFailed, nullptr, failure, TRVNS_MODULE_VOLUME, false};
 }
+constexpr Outcome kAddOutcome = volumeOutcome(msg::kAddVolumeFailed);
+constexpr Outcome kModifyOutcome = volumeOutcome(msg::kModifyVolumeFailed);
+constexpr Outcome kRemoveOutcome = volumeOutcome(msg::kRemoveVolumeFailed);
 
 const option kAddOptions[] = {
     {"add", required_argument, nullptr, 'a'},       {"server", required_argument, nullptr, 's'},
@@ -73,14 +59,15 @@ const option kRemoveOptions[] = {
 
 }  // namespace
 
-int VolumeAddHandler(int argc, char **argv) {
-    const char *values[4] = {};  // a s t n
-    int exitStatus = parseVolumeOptions(argc, argv, "a:s:t:n:h", kAddOptions, "astn", values, help::volumeAddUsage);
+int VolumeAddHandler(int argc, char **argv, const Context &context) {
+    const char *volume = nullptr;
+    const char *server = nullptr;
+    const char *type = nullptr;
+    const char *nameSpace = nullptr;
+    const ValueOption values[] = {
+        {'a', &volume, nullptr}, {'s', &server, nullptr}, {'t', &type, nullptr}, {'n', &nameSpace, nullptr}};
+    int exitStatus = parseVolumeOptions(argc, argv, "a:s:t:n:h", kAddOptions, values, help::volumeAddUsage);
     if (exitStatus >= 0) return exitStatus;
-    const char *volume = values[0];
-    const char *server = values[1];
-    const char *type = values[2];
-    const char *nameSpace = values[3];
     if (volume == nullptr) return failWithUsage(msg::kVolumeNameRequired, help::volumeAddUsage);
     if (!hasVisibleCharacter(volume)) return fail(msg::kInvalidVolumeNameIsGiven);
     if (type == nullptr) {
@@ -93,17 +80,20 @@ int VolumeAddHandler(int argc, char **argv) {
 
     trvns_addVolumeEntry_input in{const_cast<char *>(volume), const_cast<char *>(server), const_cast<char *>(type),
                                   const_cast<char *>(nameSpace)};
-    return runVolumeAction([&] { return TRVNS_MGMT_addVolumeEntry(&in); }, msg::kAddVolumeFailed,
-                           [&] { printf(msg::kVolumeAdded, volume); });
+    return runCommand(
+        context, kAddOutcome, [&] { return TRVNS_MGMT_addVolumeEntry(&in); },
+        [&] { printf(msg::kVolumeAdded, volume); });
 }
 
-int VolumeModifyHandler(int argc, char **argv) {
-    const char *values[4] = {};  // m n s t
-    int exitStatus =
-        parseVolumeOptions(argc, argv, "m:n:s:t:h", kModifyOptions, "mnst", values, help::volumeModifyUsage);
+int VolumeModifyHandler(int argc, char **argv, const Context &context) {
+    const char *oldName = nullptr;
+    const char *newName = nullptr;
+    const char *server = nullptr;
+    const char *type = nullptr;
+    const ValueOption values[] = {
+        {'m', &oldName, nullptr}, {'n', &newName, nullptr}, {'s', &server, nullptr}, {'t', &type, nullptr}};
+    int exitStatus = parseVolumeOptions(argc, argv, "m:n:s:t:h", kModifyOptions, values, help::volumeModifyUsage);
     if (exitStatus >= 0) return exitStatus;
-    const char *oldName = values[0];
-    const char *newName = values[1];
     if (oldName == nullptr) return failWithUsage(msg::kOldNameRequired, help::volumeModifyUsage);
     if (!hasVisibleCharacter(oldName)) return fail(msg::kInvalidOldName);
     if (newName == nullptr) return failWithUsage(msg::kNewNameRequired, help::volumeModifyUsage);
@@ -111,23 +101,27 @@ int VolumeModifyHandler(int argc, char **argv) {
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::volumeModifyUsage);
 
     trvns_modifyVolumeEntry_input in{const_cast<char *>(oldName), const_cast<char *>(newName),
-                                     const_cast<char *>(values[2]), const_cast<char *>(values[3])};
-    return runVolumeAction([&] { return TRVNS_MGMT_modifyVolumeEntry(&in); }, msg::kModifyVolumeFailed,
-                           [&] { printf(msg::kVolumeModified, oldName, newName); });
+                                     const_cast<char *>(server), const_cast<char *>(type)};
+    return runCommand(
+        context, kModifyOutcome, [&] { return TRVNS_MGMT_modifyVolumeEntry(&in); },
+        [&] { printf(msg::kVolumeModified, oldName, newName); });
 }
 
-int VolumeRemoveHandler(int argc, char **argv) {
-    const char *values[3] = {};  // r s t
-    int exitStatus = parseVolumeOptions(argc, argv, "r:s:t:h", kRemoveOptions, "rst", values, help::volumeRemoveUsage);
+int VolumeRemoveHandler(int argc, char **argv, const Context &context) {
+    const char *volume = nullptr;
+    const char *server = nullptr;
+    const char *type = nullptr;
+    const ValueOption values[] = {{'r', &volume, nullptr}, {'s', &server, nullptr}, {'t', &type, nullptr}};
+    int exitStatus = parseVolumeOptions(argc, argv, "r:s:t:h", kRemoveOptions, values, help::volumeRemoveUsage);
     if (exitStatus >= 0) return exitStatus;
-    const char *volume = values[0];
     if (volume == nullptr) return failWithUsage(msg::kVolumeRequired, help::volumeRemoveUsage);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::volumeRemoveUsage);
 
-    trvns_removeVolumeEntry_input in{const_cast<char *>(volume), const_cast<char *>(values[1]),
-                                     const_cast<char *>(values[2])};
-    return runVolumeAction([&] { return TRVNS_MGMT_removeVolumeEntry(&in); }, msg::kRemoveVolumeFailed,
-                           [&] { printf(msg::kVolumeRemoved, volume); });
+    trvns_removeVolumeEntry_input in{const_cast<char *>(volume), const_cast<char *>(server),
+                                     const_cast<char *>(type)};
+    return runCommand(
+        context, kRemoveOutcome, [&] { return TRVNS_MGMT_removeVolumeEntry(&in); },
+        [&] { printf(msg::kVolumeRemoved, volume); });
 }
 
 }  // namespace cli

@@ -24,9 +24,22 @@ bool hasVisibleCharacter(const char *text) {
 
 void printError(const char *message) { fputs(message, stderr); }
 
-int connectService() { return TRVNS_MGMT_connectTrvNS(); }
+Session::~Session() {
+    if (open_) TRVNS_MGMT_disconnectTrvNS();
+}
 
-int disconnectService() { return TRVNS_MGMT_disconnectTrvNS(); }
+int Session::acquire() {
+    if (open_) return 0;
+    int status = TRVNS_MGMT_connectTrvNS();
+    open_ = status == 0;
+    return status;
+}
+
+int Session::release() {
+    if (keepOpen_) return 0;
+    open_ = false;
+    return TRVNS_MGMT_disconnectTrvNS();
+}
 
 bool OutputFormat::take(int option) {
     if (given_) return false;
@@ -49,6 +62,22 @@ int fail(const char *message) {
     printError(message);
     return kExitUsageError;
 }
+
+void printDisconnect(int status) { printf(msg::kDisconnectCompleted, status); }
+
+void reportFailure(const Outcome &outcome, int status) {
+    for (const SpecialText *row = outcome.special; row != nullptr && row->text != nullptr; ++row) {
+        if (row->status != status) continue;
+        printf(outcome.failureSentence, row->text);
+        return;
+    }
+    if (outcome.failureCode != nullptr) printf(outcome.failureCode, status);
+    if (outcome.failureSentence != nullptr) {
+        printf(outcome.failureSentence, trvns_mgmt_get_error_message(outcome.module, status));
+    }
+}
+
+int exitStatus(ExitRule rule, int status) { return rule == ExitRule::kPosix ? posixExitStatus(status) : status; }
 
 const char *statusText(int status) { return trvns_mgmt_get_error_message(TRVNS_MODULE_NAMESPACE, status); }
 

@@ -415,9 +415,37 @@ const char *const kVolumeRemoveUsage[] = {
     "    qtrvns-mgmt volume -r VOL1 -s nonYarServer -t non-yar",
 };
 
+const char *const kBatchUsage[] = {
+    "\nUsage:",
+    "    qtrvns-mgmt --batch <file> [--force] [--yes]",
+    "    Runs one command per line of <file> (- for standard input) on one connection.",
+    "    Words are split as a shell splits them (quotes, backslashes); nothing is expanded.",
+    "    Blank lines and lines starting with # are skipped.",
+    "      --force      Go on after a failing command; exit with the status of the last one.",
+    "      --yes        Answer purge's question with yes. Without it, purge asks on the terminal",
+    "                   and fails when there is none; the batch's own lines never answer it.",
+    "\nExamples:",
+    "    qtrvns-mgmt --batch setup.txt",
+    "    qtrvns-mgmt export -n NS1 | qtrvns-mgmt --batch -",
+};
+
+const char *const kExportUsage[] = {
+    "\nUsage:",
+    "    qtrvns-mgmt export -n <namespace> [-o <file>]",
+    "    Writes a batch file that recreates the namespace: the namespace, its folders,",
+    "    junctions and trustees. Without -o it goes to standard output.",
+    "      -n --namespace     Name of the namespace to export.",
+    "      -o --output        File to write.",
+    "\nExamples:",
+    "    qtrvns-mgmt export -n NS1 -o NS1.batch",
+    "    qtrvns-mgmt --batch NS1.batch",
+};
+
 }  // namespace
 
 void mainUsage() { print(kMainUsage); }
+void batchUsage() { print(kBatchUsage); }
+void exportUsage() { print(kExportUsage); }
 void listGroupUsage() { print(kListGroupUsage); }
 void createGroupUsage() { print(kCreateGroupUsage); }
 void trusteeGroupUsage() { print(kTrusteeGroupUsage); }

@@ -33,6 +33,8 @@ void setCifsAttrUsage();
 void volumeAddUsage();
 void volumeModifyUsage();
 void volumeRemoveUsage();
+void batchUsage();
+void exportUsage();
 
 }  // namespace cli::help
 

@@ -172,6 +172,21 @@ constexpr char kVolumeModified[] = "Successfully modified the volume name from \
 constexpr char kRemoveVolumeFailed[] = "Remove volume failed. Error: %s\n";
 constexpr char kVolumeRemoved[] = "Successfully removed the volume \"%s\"\n";
 
+// Batch mode.
+constexpr char kCommandFailed[] = "Command failed %s:%u\n";
+constexpr char kCannotOpenBatch[] = "Error: Cannot open the batch file '%s': %s\n";
+constexpr char kCannotReadBatch[] = "Error: Cannot read the batch file '%s': %s\n";
+constexpr char kBatchFileRequired[] = "Error: One batch file (or - for standard input) is required.\n";
+constexpr char kNestedBatch[] = "Error: --batch cannot be used inside a batch.\n";
+constexpr char kUnterminatedWord[] = "Error: Unterminated quote or backslash at the end of the batch.\n";
+constexpr char kBadCharacter[] = "Error: Unquoted special character in a batch command.\n";
+constexpr char kNoExpansion[] = "Error: Batch commands are not expanded; quote $ and ` in single quotes.\n";
+
+// Export.
+constexpr char kExportNamespaceRequired[] = "Error: --namespace is required.\n";
+constexpr char kCannotWriteExport[] = "Error: Cannot write the export file '%s': %s\n";
+constexpr char kExportFailed[] = "Export of %s failed. Error:%s\n";
+
 }  // namespace cli::msg
 
 #endif

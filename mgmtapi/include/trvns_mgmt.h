@@ -19,13 +19,9 @@ extern "C" {
 
 #define TRVNS_EXPORT __attribute__((visibility("default")))
 
-/* The result printers and free functions are compiled into the plug-in as
- * well; there they stay private to the plug-in. */
-#ifdef TRVNS_PRINTERS_PRIVATE
-#define TRVNS_PRINTER_API __attribute__((visibility("hidden")))
-#else
+/* The result printers and free functions are linked into the plug-in as
+ * well, where its version script keeps them local. */
 #define TRVNS_PRINTER_API TRVNS_EXPORT
-#endif
 
 #define TRVNS_MGMT_API_VERSION 1
 

@@ -7,6 +7,7 @@
 #include "heap_string.h"
 #include "plugin_state.h"
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TRVNS_EXPORT int connectTrvNS(void) {
     trvns::ActivePlugin plugin;
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
-        return -12;
+        return trvns::status::kNoPlugin;
     }
     HeapString server(getConfigValue("nsserver", "host"));
     if (!server) TRVNS_LOG(LOG_ERR, "config read failed - nsserver host!");
@@ -55,7 +56,7 @@ TRVNS_EXPORT int connectTrvNS(void) {
     if (!certPath) TRVNS_LOG(LOG_ERR, "config read failed - nsserver clientCertPath!");
     if (!server || !port || !certPath) {
         TRVNS_LOG(LOG_ERR, "Missing config values, cannot connect");
-        return 12;
+        return trvns::status::kMissingConfig;
     }
     trvns_clientConfig config{server.get(), port.get(), certPath.get()};
     return plugin.ops()->connect(&config);
@@ -65,7 +66,7 @@ TRVNS_EXPORT int disconnectTrvNS(void) {
     trvns::ActivePlugin plugin;
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
-        return -12;
+        return trvns::status::kNoPlugin;
     }
     return plugin.ops()->disconnect();
 }

@@ -6,13 +6,14 @@
 #include "heap_string.h"
 #include "plugin_state.h"
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 namespace {
 
-constexpr int kNoPlugin = -12;
-constexpr int kBadPath = -11;
-constexpr int kInvalidInput = 22;
-constexpr int kInitServiceVersionMismatch = -16;
+constexpr int kNoPlugin = trvns::status::kNoPlugin;
+constexpr int kBadPath = trvns::status::kBadPath;
+constexpr int kInvalidInput = trvns::status::kInvalidInput;
+constexpr int kInitServiceVersionMismatch = trvns::status::kVersionMismatch;
 
 using trvns::HeapString;
 

@@ -7,14 +7,15 @@
 #include "call_report.h"
 #include "pem_file_read.h"
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 namespace {
 
-constexpr int32_t kStatCallFailed = -1;
-constexpr int32_t kInitServiceCallFailed = -12;
-constexpr int32_t kBadPageValue = -300;
-constexpr int32_t kNoMemory = 5;
-constexpr int32_t kNotSendable = 22;
+constexpr int32_t kStatCallFailed = trvns::status::kStatCallFailed;
+constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
+constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
+constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
+constexpr int32_t kNotSendable = trvns::status::kInvalidInput;
 
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 

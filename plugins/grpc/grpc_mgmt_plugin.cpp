@@ -8,15 +8,16 @@
 #include <stdexcept>
 
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 namespace {
 
 // Every client operation that takes a user name gets this one.
 const std::string kUserName = "root";
 
-constexpr int32_t kClientNotCreated = 12;
-constexpr int32_t kNotConnected = 112;
-constexpr int32_t kNoMemory = 5;
+constexpr int32_t kClientNotCreated = trvns::status::kMissingConfig;
+constexpr int32_t kNotConnected = trvns::status::kNotConnected;
+constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
 // The plain target and namespace lists count in 16 bits.
 constexpr int64_t kMaxPlainListCount = std::numeric_limits<uint16_t>::max();
 

@@ -8,13 +8,14 @@
 
 #include "grpc_mgmt_plugin.h"
 #include "trvns_log.h"
+#include "trvns_status_codes.h"
 
 #define GRPCMGMT_API extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-constexpr int32_t kInvalidInput = 22;
-constexpr int32_t kInternalFailure = 5;
+constexpr int32_t kInvalidInput = trvns::status::kInvalidInput;
+constexpr int32_t kInternalFailure = trvns::status::kInternalFailure;
 
 // Constructed at load and never destroyed: gRPC may still run at exit.
 GrpcMgmtPlugin &adapter() {

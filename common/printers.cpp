@@ -1,5 +1,6 @@
-// Printing and freeing of the plain result records.  This source is built
-// into both the library and the plug-in, which carries its own copy.
+// Printing and freeing of the plain result records.  Built once as an object
+// library linked into both the library, which exports them, and the plug-in,
+// whose version script keeps its copy local.
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +37,7 @@ int64_t pagesFor(int64_t total, int64_t pageSize) { return (total + pageSize - 1
 
 extern "C" {
 
-TRVNS_PRINTER_API void printStat(struct stat *st) {
+TRVNS_EXPORT void printStat(struct stat *st) {
     if (st == nullptr) return;
     TimeText modified(st->st_mtime);
     printf("st_mtime: \t%s\n ", modified.text);
@@ -48,14 +49,14 @@ TRVNS_PRINTER_API void printStat(struct stat *st) {
     if (isDirectoryMode(st)) printf("isaDirectory : True \n");
 }
 
-TRVNS_PRINTER_API void printObjStatout(trvns_objStat_output *out) {
+TRVNS_EXPORT void printObjStatout(trvns_objStat_output *out) {
     if (out == nullptr) return;
     printf("Element count: %" PRIu64 "\n", out->count);
     printf("flags: %" PRIu64 "\n", out->flags);
     printStat(&out->st);
 }
 
-TRVNS_PRINTER_API void printStat_1(struct stat *st, const char *name, int isDir) {
+TRVNS_EXPORT void printStat_1(struct stat *st, const char *name, int isDir) {
     if (st == nullptr) return;
     TimeText modified(st->st_mtime);
     printf("%s %-8s%8d %d %s %s%c %s\n", isDir ? "dr-xr-xr-x" : "lr--r--r--", modified.text,
@@ -63,26 +64,26 @@ TRVNS_PRINTER_API void printStat_1(struct stat *st, const char *name, int isDir)
            trvnsOrNull(name), isDir ? '/' : ' ', kReset);
 }
 
-TRVNS_PRINTER_API void printStatElement(trvns_stat_element *element) {
+TRVNS_EXPORT void printStatElement(trvns_stat_element *element) {
     if (element == nullptr || element->st == nullptr) return;
     printStat_1(element->st, element->name, isDirectoryMode(element->st) ? 1 : 0);
 }
 
-TRVNS_PRINTER_API void printDirStatout(trvns_dirStat_output *out) {
+TRVNS_EXPORT void printDirStatout(trvns_dirStat_output *out) {
     if (out == nullptr) return;
     printf("Element count: %" PRIu64 "\n", out->count);
     if (out->elements == nullptr) return;
     for (uint64_t i = 0; i < out->count; ++i) printStatElement(&out->elements[i]);
 }
 
-TRVNS_PRINTER_API void printListAllJunctionsElement(trvns_junction_entry *entry, int index) {
+TRVNS_EXPORT void printListAllJunctionsElement(trvns_junction_entry *entry, int index) {
     if (entry == nullptr) return;
     // "%-20s" prints as "%- 20s" would: the blank flag has no effect on strings.
     printf(" | %-6d | %-20s | %-20s| %-30s \n", index + 1, trvnsOrNull(entry->folderName),
            trvnsOrNull(entry->junctionName), trvnsOrNull(entry->targetPath));
 }
 
-TRVNS_PRINTER_API void printListAllJunctionsout(trvns_listAll_output *out, int pageNum, int pageSize) {
+TRVNS_EXPORT void printListAllJunctionsout(trvns_listAll_output *out, int pageNum, int pageSize) {
     if (out == nullptr) return;
     const int64_t total = out->totalJunctions;
     int64_t shownPage = 1;
@@ -108,7 +109,7 @@ TRVNS_PRINTER_API void printListAllJunctionsout(trvns_listAll_output *out, int p
     }
 }
 
-TRVNS_PRINTER_API void printTrustee(trvns_trustee *trustee) {
+TRVNS_EXPORT void printTrustee(trvns_trustee *trustee) {
     if (trustee == nullptr) return;
     printf("  name:%s\n", trvnsOrNull(trustee->name));
     printf("  guid:%s\n", trvnsOrNull(trustee->guid));
@@ -116,30 +117,30 @@ TRVNS_PRINTER_API void printTrustee(trvns_trustee *trustee) {
     printf("  rights:%d\n", static_cast<int>(trustee->rights));
 }
 
-TRVNS_PRINTER_API void printTrusteeList(trvns_trustee_list *list) {
+TRVNS_EXPORT void printTrusteeList(trvns_trustee_list *list) {
     if (list == nullptr || list->trustees == nullptr) return;
     for (uint64_t i = 0; i < list->count; ++i) printTrustee(&list->trustees[i]);
 }
 
-TRVNS_PRINTER_API void printTarget(trvns_target *target) {
+TRVNS_EXPORT void printTarget(trvns_target *target) {
     if (target == nullptr) return;
     printf(" Target Info\t\t: %s%s%s%s%s\n", trvnsOrNull(target->server), "/", trvnsOrNull(target->volume), "/",
            trvnsOrNull(target->path));
 }
 
-TRVNS_PRINTER_API void printTargetList(trvns_target_list *list) {
+TRVNS_EXPORT void printTargetList(trvns_target_list *list) {
     if (list == nullptr) return;
     printf(" Number of targets\t: %d \n", list->count);
     if (list->targets == nullptr) return;
     for (uint16_t i = 0; i < list->count; ++i) printTarget(&list->targets[i]);
 }
 
-TRVNS_PRINTER_API void printNamespace(trvns_namespace *ns) {
+TRVNS_EXPORT void printNamespace(trvns_namespace *ns) {
     if (ns == nullptr) return;
     printf(" %s\n", trvnsOrNull(ns->name));
 }
 
-TRVNS_PRINTER_API void printNamespaceList(trvns_namespace_list *list) {
+TRVNS_EXPORT void printNamespaceList(trvns_namespace_list *list) {
     if (list == nullptr) return;
     printf(" Number of namespaces :%d \n", list->count);
     if (list->namespaces == nullptr) return;
@@ -149,15 +150,15 @@ TRVNS_PRINTER_API void printNamespaceList(trvns_namespace_list *list) {
 // The free functions release what a record points to; the record itself
 // and its counts stay as they were.
 
-TRVNS_PRINTER_API void freeObjStatout(trvns_objStat_output * /*out*/) {}
+TRVNS_EXPORT void freeObjStatout(trvns_objStat_output * /*out*/) {}
 
-TRVNS_PRINTER_API void freeStatElement(trvns_stat_element *element) {
+TRVNS_EXPORT void freeStatElement(trvns_stat_element *element) {
     if (element == nullptr) return;
     free(element->name);
     free(element->st);
 }
 
-TRVNS_PRINTER_API void freeDirStatout(trvns_dirStat_output *out) {
+TRVNS_EXPORT void freeDirStatout(trvns_dirStat_output *out) {
     if (out == nullptr) return;
     if (out->elements != nullptr) {
         for (uint64_t i = 0; i < out->count; ++i) freeStatElement(&out->elements[i]);
@@ -165,13 +166,13 @@ TRVNS_PRINTER_API void freeDirStatout(trvns_dirStat_output *out) {
     free(out->elements);
 }
 
-TRVNS_PRINTER_API void freeTrustee(trvns_trustee *trustee) {
+TRVNS_EXPORT void freeTrustee(trvns_trustee *trustee) {
     if (trustee == nullptr) return;
     free(trustee->name);
     free(trustee->guid);
 }
 
-TRVNS_PRINTER_API void freeTrusteeList(trvns_trustee_list *list) {
+TRVNS_EXPORT void freeTrusteeList(trvns_trustee_list *list) {
     if (list == nullptr) return;
     if (list->trustees != nullptr) {
         for (uint64_t i = 0; i < list->count; ++i) freeTrustee(&list->trustees[i]);
@@ -179,14 +180,14 @@ TRVNS_PRINTER_API void freeTrusteeList(trvns_trustee_list *list) {
     free(list->trustees);
 }
 
-TRVNS_PRINTER_API void freeTarget(trvns_target *target) {
+TRVNS_EXPORT void freeTarget(trvns_target *target) {
     if (target == nullptr) return;
     free(target->server);
     free(target->volume);
     free(target->path);
 }
 
-TRVNS_PRINTER_API void freeTargetList(trvns_target_list *list) {
+TRVNS_EXPORT void freeTargetList(trvns_target_list *list) {
     if (list == nullptr) return;
     if (list->targets != nullptr) {
         for (uint16_t i = 0; i < list->count; ++i) freeTarget(&list->targets[i]);
@@ -194,14 +195,14 @@ TRVNS_PRINTER_API void freeTargetList(trvns_target_list *list) {
     free(list->targets);
 }
 
-TRVNS_PRINTER_API void freeNamespace(trvns_namespace *ns) {
+TRVNS_EXPORT void freeNamespace(trvns_namespace *ns) {
     if (ns == nullptr) return;
     free(ns->name);
     free(ns->cifsAttr);
     free(ns->trvnsAttr);
 }
 
-TRVNS_PRINTER_API void freeNamespaceList(trvns_namespace_list *list) {
+TRVNS_EXPORT void freeNamespaceList(trvns_namespace_list *list) {
     if (list == nullptr) return;
     if (list->namespaces != nullptr) {
         for (uint16_t i = 0; i < list->count; ++i) freeNamespace(&list->namespaces[i]);
@@ -209,7 +210,7 @@ TRVNS_PRINTER_API void freeNamespaceList(trvns_namespace_list *list) {
     free(list->namespaces);
 }
 
-TRVNS_PRINTER_API void freeCifsAttr(trvns_cifs_attr *attr) {
+TRVNS_EXPORT void freeCifsAttr(trvns_cifs_attr *attr) {
     if (attr == nullptr) return;
     free(attr->cifsAttr);
 }
