@@ -1,11 +1,10 @@
 #include "grpc_mgmt_ops.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 
+#include "bounded_file.h"
 #include "trvns_log.h"
 
 namespace {
@@ -18,9 +17,11 @@ constexpr int32_t kNoMemory = 5;
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 
 std::string readWholeFile(const char *path) {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (file.fail()) throw std::runtime_error(std::string("Unable to open file ") + path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string contents;
+    if (!trvns::readBoundedFile(path, trvns::kConfigFileLimit, &contents)) {
+        throw std::runtime_error(std::string("Unable to open file ") + trvnsOrNull(path));
+    }
+    return contents;
 }
 
 // malloc'ed array of n elements; a zero-length request still allocates.
