@@ -36,17 +36,30 @@ using Value = std::unique_ptr<char, decltype(&free)>;
 
 Value lookUp(const Lookup &lookup) { return Value(getConfigValue(lookup.section, lookup.key), free); }
 
-// What the reader can see of each physical line: its first 255 bytes, up
-// to the first NUL.  A value must come from one of these heads.
-bool inSomeLineHead(const std::string &content, const char *value) {
+std::string trimmed(const std::string &text) {
+    size_t first = 0;
+    while (first < text.size() && isspace(static_cast<unsigned char>(text[first]))) ++first;
+    size_t last = text.size();
+    while (last > first && isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+    return text.substr(first, last - first);
+}
+
+// What the reader can see of each physical line is its first 255 bytes,
+// up to the first NUL.  A value found must be the value part of one such
+// head: after its first '=' (with at most 63 characters before it), cut to
+// 127 characters, trimmed.
+bool isValueOfSomeLineHead(const std::string &content, const char *value) {
     size_t start = 0;
     while (start <= content.size()) {
         size_t end = content.find('\n', start);
         if (end == std::string::npos) end = content.size();
         std::string head = content.substr(start, std::min(end - start, kLineLimit));
-        head = head.substr(0, strlen(head.c_str()));
+        head = trimmed(head.substr(0, strlen(head.c_str())));
         size_t equals = head.find('=');
-        if (equals != std::string::npos && head.find(value, equals + 1) != std::string::npos) return true;
+        if (equals != std::string::npos && equals >= 1 && equals <= 63 &&
+            trimmed(head.substr(equals + 1, kValueLimit)) == value) {
+            return true;
+        }
         start = end + 1;
     }
     return false;
@@ -90,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(!isspace(static_cast<unsigned char>(text[0])));
     FUZZ_CHECK(!isspace(static_cast<unsigned char>(text[length - 1])));
     FUZZ_CHECK(strchr(text, '\n') == nullptr);
-    FUZZ_CHECK(inSomeLineHead(content, text));
+    FUZZ_CHECK(isValueOfSomeLineHead(content, text));
     if (*lookup.section != '\0') FUZZ_CHECK(content.find(std::string("[") + lookup.section) != std::string::npos);
     FUZZ_CHECK(isMask(getLogMask(text)));
     return 0;

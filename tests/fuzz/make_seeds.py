@@ -24,7 +24,7 @@ write("ini_reader", "logger", b"\x03" + b"[logger]\nlog-level = DEBUG\n")
 write("ini_reader", "top-level-key", b"\x04" + b"k = v\n[s]\nport=1\n")
 write("ini_reader", "comments-and-repeats", b"\x05" + b"# c\n; c\n[s]\n  # port=no\n[t]\nport=0\n[s]\nport = 7 ; x\n")
 write("ini_reader", "long-comment-hides-port",
-      b"\x01" + b"[nsserver]\n# " + b"c" * 300 + b" port = 1\nport = 50051\n")
+      b"\x01" + b"[nsserver]\n#" + b" " * 291 + b"port = 1\nport = 50051\n")
 write("ini_reader", "long-value", b"\x05" + b"[s]\nport=" + b"v" * 300 + b"\n")
 write("ini_reader", "nul-and-cr", b"\x05" + b"[s]\r\nport\x00=1\r\nport = 2\r\n")
 write("ini_reader", "empty-header", b"\x05" + b"[s]\n[]\nport=kept\n[s\nport=x\n")
