@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const fuzzstub::State &stub = fuzzstub::state();
     FUZZ_CHECK(!stub.callWithoutConnection);
     FUZZ_CHECK(!stub.connected);  // every run disconnects before it ends
-    FUZZ_CHECK(stub.outstandingResults == 0);
+    FUZZ_CHECK(stub.unfreedResults.empty());
     // Paths reach the library as the user wrote them: a whole argument, or
     // the end of one ("-pPATH", "--path=PATH").
     for (const std::string &path : stub.paths) {

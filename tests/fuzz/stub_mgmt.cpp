@@ -40,13 +40,15 @@ int operation(std::initializer_list<const char *> paths, std::initializer_list<c
     return state().status;
 }
 
-bool succeeded(int status) {
+// Records a result that the program must hand back to a free function.
+bool succeeded(int status, const void *record) {
     if (status != 0) return false;
-    ++state().outstandingResults;
+    state().unfreedResults.insert(record);
     return true;
 }
 
-void released() { --state().outstandingResults; }
+// Freeing a record that was never filled (still empty) is allowed.
+void released(const void *record) { state().unfreedResults.erase(record); }
 
 char *text(const char *value) { return strdup(value); }
 
@@ -78,7 +80,7 @@ int TRVNS_MGMT_objStat(uint32_t, const char *path, trvns_objStat_output *result)
 
 int TRVNS_MGMT_dirStat(uint32_t, const char *path, trvns_dirStat_output *result) {
     int status = operation({path});
-    if (succeeded(status)) {
+    if (succeeded(status, result)) {
         result->count = kEntries;
         result->flags = TRVNS_FLAG_ISDIR;
         result->elements = static_cast<trvns_stat_element *>(calloc(kEntries, sizeof(trvns_stat_element)));
@@ -125,7 +127,7 @@ int TRVNS_MGMT_trusteeRevoke(const char *path, trvns_trustee *trustee, uint32_t)
 
 int TRVNS_MGMT_trusteeList(const char *path, trvns_trustee_list *list, uint32_t) {
     int status = operation({path});
-    if (succeeded(status)) {
+    if (succeeded(status, list)) {
         list->count = kEntries;
         list->trustees = static_cast<trvns_trustee *>(calloc(kEntries, sizeof(trvns_trustee)));
         for (int i = 0; i < kEntries; ++i) list->trustees[i] = {text(".admin.org.TREE."), text("1234567"), 1, 123};
@@ -135,7 +137,7 @@ int TRVNS_MGMT_trusteeList(const char *path, trvns_trustee_list *list, uint32_t)
 
 int TRVNS_MGMT_getTarget(uint32_t, const char *path, trvns_target_list *list, uint32_t) {
     int status = operation({path});
-    if (succeeded(status)) {
+    if (succeeded(status, list)) {
         list->count = 1;
         list->targets = static_cast<trvns_target *>(calloc(1, sizeof(trvns_target)));
         list->targets[0] = {text("server"), text("/vol/path"), text("VOL1"), 1, 1};
@@ -148,7 +150,7 @@ int TRVNS_MGMT_list(const char *path, trvns_trustee *, uint32_t) { return operat
 
 int TRVNS_MGMT_getNamespaces(trvns_getNamespaces_input *in, trvns_namespace_list *list) {
     int status = operation({}, {in->server});
-    if (succeeded(status)) {
+    if (succeeded(status, list)) {
         list->count = kEntries;
         list->namespaces = static_cast<trvns_namespace *>(calloc(kEntries, sizeof(trvns_namespace)));
         for (int i = 0; i < kEntries; ++i) list->namespaces[i] = {text("NS1"), 0, 3, 1, 2, text("c"), text("t")};
@@ -158,7 +160,7 @@ int TRVNS_MGMT_getNamespaces(trvns_getNamespaces_input *in, trvns_namespace_list
 
 int TRVNS_MGMT_getNSCifsAttr(trvns_getNSCifsAttr_input *in, trvns_cifs_attr *attr) {
     int status = operation({}, {in->name_space});
-    if (succeeded(status)) attr->cifsAttr = text("attr");
+    if (succeeded(status, attr)) attr->cifsAttr = text("attr");
     return status;
 }
 
@@ -187,24 +189,24 @@ int TRVNS_MGMT_initService(trvns_initService_input *in, trvns_initService_output
 }
 
 void TRVNS_MGMT_freeTrusteeList(trvns_trustee_list *list) {
-    released();
+    released(list);
     freeTrusteeList(list);
 }
 void TRVNS_MGMT_freeTargetList(trvns_target_list *list) {
-    released();
+    released(list);
     freeTargetList(list);
 }
 void TRVNS_MGMT_freeNamespaceList(trvns_namespace_list *list) {
-    released();
+    released(list);
     freeNamespaceList(list);
 }
 void TRVNS_MGMT_freeDirStatout(trvns_dirStat_output *out) {
-    released();
+    released(out);
     freeDirStatout(out);
 }
 void TRVNS_MGMT_freeObjStatout(trvns_objStat_output *out) { freeObjStatout(out); }
 void TRVNS_MGMT_freeCifsAttr(trvns_cifs_attr *attr) {
-    released();
+    released(attr);
     freeCifsAttr(attr);
 }
 

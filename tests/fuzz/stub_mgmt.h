@@ -4,6 +4,7 @@
 #ifndef TRVNS_FUZZ_STUB_MGMT_H
 #define TRVNS_FUZZ_STUB_MGMT_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ struct State {
     int status = 0;           // what every operation returns
     bool connected = false;
     bool callWithoutConnection = false;
-    int outstandingResults = 0;  // filled by an operation, not yet freed
+    std::set<const void *> unfreedResults;  // records filled and not yet freed
     std::vector<std::string> paths;  // every path argument received
 };
 
