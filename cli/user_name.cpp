@@ -1,9 +1,11 @@
 #include "user_name.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "bounded_file.h"
 
 namespace cli {
 namespace {
@@ -45,14 +47,16 @@ char *copyOf(const char *text, size_t length) {
 }  // namespace
 
 char *getVelgardTree() {
-    FILE *file = fopen(kVelgardConfigPath, "r");
-    if (file == nullptr) {
-        printf("ERROR: getVelgardTree: Failed to open %s: %s\n", kVelgardConfigPath, strerror(errno));
+    std::string contents;
+    std::string reason;
+    if (!trvns::readBoundedFile(kVelgardConfigPath, trvns::kConfigFileLimit, &contents, &reason)) {
+        printf("ERROR: getVelgardTree: Failed to open %s: %s\n", kVelgardConfigPath, reason.c_str());
         return nullptr;
     }
     char line[512];
     char *tree = nullptr;
-    while (fgets(line, sizeof line, file) != nullptr) {
+    size_t offset = 0;
+    while (trvns::nextLinePiece(contents, &offset, line, sizeof line) > 0) {
         size_t length = 0;
         const char *value = treeValue(line, &length);
         if (value == nullptr) continue;
@@ -63,7 +67,6 @@ char *getVelgardTree() {
         }
         break;  // only the first matching line counts
     }
-    fclose(file);
     return tree;
 }
 

@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "bounded_file.h"
 
 namespace {
 
@@ -33,7 +35,9 @@ bool parseUid(const std::string &text, uint32_t *uid) {
 }
 
 bool lookUpTable(const std::string &name, uint32_t *uid) {
-    std::ifstream table(kUserTable);
+    std::string contents;
+    if (!trvns::readBoundedFile(kUserTable, trvns::kUserTableLimit, &contents)) return false;
+    std::istringstream table(contents);
     std::string line;
     while (std::getline(table, line)) {
         std::string entry = trimmed(line);

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <syslog.h>
 
+#include <string>
+
+#include "bounded_file.h"
 #include "trvns_log.h"
 #include "trvns_mgmt.h"
 #include "paths.h"
@@ -53,13 +56,17 @@ TRVNS_EXPORT void setConfigFile(const char *path) {
 }
 
 TRVNS_EXPORT char *getConfigValue(const char *section, const char *key) {
-    FILE *file = fopen(gConfigFile, "r");
-    if (file == nullptr) return nullptr;
+    std::string contents;
+    if (!trvns::readBoundedFile(gConfigFile, trvns::kConfigFileLimit, &contents)) return nullptr;
 
     char currentSection[64] = "";
     char line[256];
     char *found = nullptr;
-    while (found == nullptr && fgets(line, sizeof line, file) != nullptr) {
+    size_t offset = 0;
+    size_t length = 0;
+    while (found == nullptr && (length = trvns::nextLinePiece(contents, &offset, line, sizeof line)) > 0) {
+        // A line longer than the buffer is cut here, never read as two.
+        if (line[length - 1] != '\n') trvns::skipRestOfLine(contents, &offset);
         char *text = trim(line);
         if (*text == '\0' || *text == '#' || *text == ';') continue;
         if (*text == '[') {
@@ -72,7 +79,6 @@ TRVNS_EXPORT char *getConfigValue(const char *section, const char *key) {
         if (sscanf(text, "%63[^=]=%127[^\n]", keyPart, valuePart) != 2) continue;
         if (strcmp(trim(keyPart), key) == 0) found = strdup(trim(valuePart));
     }
-    fclose(file);
     return found;
 }
 

@@ -77,13 +77,36 @@ TEST_F(LibraryTest, LongValueIsCutTo127Characters) {
     EXPECT_EQ(std::string(127, 'v'), value.get());
 }
 
-TEST_F(LibraryTest, LongPhysicalLineIsReadInPieces) {
-    // 255 characters then "k=piece": the tail is read as a line of its own.
-    writeFile(kScratchIni, "[s]\n#" + std::string(254, 'x') + "k=piece\n");
-    setConfigFile(kScratchIni);
-    std::unique_ptr<char, decltype(&free)> value(getConfigValue("s", "k"), free);
-    ASSERT_NE(nullptr, value.get());
-    EXPECT_STREQ("piece", value.get());
+struct LongLineCase {
+    const char *name;
+    std::string content;
+    const char *expected;  // the value of "port" in [s]; null: not found
+};
+
+TEST_F(LibraryTest, LineLongerThanTheBufferNeverBecomesTwoLines) {
+    const LongLineCase cases[] = {
+        // The tail of a long comment line must not become a live setting.
+        {"commented-out key at the end of a 300-byte comment line",
+         "[s]\n#" + std::string(291, ' ') + "port = 1\nport = 2\n", "2"},
+        {"key right after the first 255 characters", "[s]\n#" + std::string(254, 'x') + "port=1\nport=2\n", "2"},
+        {"long line at the end of the file without newline", "[s]\n#" + std::string(254, 'x') + "port=1", nullptr},
+        {"section header in the tail", "[s]\n#" + std::string(254, 'x') + "[t]\nport=3\n", "3"},
+        // Only the part past the buffer is dropped: the head still counts.
+        {"head of a long setting line", "[s]\nport = 4" + std::string(300, ' ') + "x\nport=5\n", "4"},
+        // The newline right after a full buffer ends that line, not the next.
+        {"comment of exactly 255 characters", "[s]\n#" + std::string(254, 'x') + "\nport=7\n", "7"},
+    };
+    for (const LongLineCase &c : cases) {
+        writeFile(kScratchIni, c.content);
+        setConfigFile(kScratchIni);
+        std::unique_ptr<char, decltype(&free)> value(getConfigValue("s", "port"), free);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(nullptr, value.get()) << c.name;
+        } else {
+            ASSERT_NE(nullptr, value.get()) << c.name;
+            EXPECT_STREQ(c.expected, value.get()) << c.name;
+        }
+    }
 }
 
 TEST_F(LibraryTest, MissingFileGivesNullAndLogsNothing) {

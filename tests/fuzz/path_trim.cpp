@@ -1,0 +1,34 @@
+// Path trimming (getTrimmedPath): the "/TRVNS" prefix comes off and the
+// rest always starts with one '/'.
+#include <syslog.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "fuzz_check.h"
+#include "trvns_mgmt.h"
+
+namespace {
+const std::string kPrefix = "/TRVNS";
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    setlogmask(LOG_UPTO(LOG_EMERG));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string input(reinterpret_cast<const char *>(data), size);
+    std::string path = input.c_str();  // what a C caller can pass
+    std::unique_ptr<char, decltype(&free)> trimmed(getTrimmedPath(path.c_str()), free);
+    bool prefixed = path.compare(0, kPrefix.size(), kPrefix) == 0;
+    FUZZ_CHECK(prefixed == (trimmed != nullptr));
+    if (!prefixed) return 0;
+    std::string rest = path.substr(kPrefix.size());
+    std::string expected = !rest.empty() && rest[0] == '/' ? rest : "/" + rest;
+    FUZZ_CHECK(expected == trimmed.get());
+    FUZZ_CHECK(trimmed.get()[0] == '/');
+    return 0;
+}
