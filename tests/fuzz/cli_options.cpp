@@ -80,7 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(stub.unfreedResults.empty());
     // Paths reach the library as the user wrote them: a whole argument, or
     // the end of one ("-pPATH", "--path=PATH").
+    // export walks the namespace and builds the paths of what it finds.
+    const bool builtPaths = original.size() > 1 && original[1] == "export";
     for (const std::string &path : stub.paths) {
+        if (builtPaths) {
+            FUZZ_CHECK(path.compare(0, 7, "/TRVNS/") == 0);
+            continue;
+        }
         FUZZ_CHECK(std::any_of(original.begin(), original.end(), [&](const std::string &word) {
             return word.size() >= path.size() && word.compare(word.size() - path.size(), path.size(), path) == 0;
         }));
