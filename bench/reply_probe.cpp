@@ -35,7 +35,7 @@ int main(int argc, char **argv) {
     } else {
         trvnamespace::DirStatInput in;
         in.set_foldername(argv[4]);
-        in.set_uid(0xffffffffu);
+        in.set_uid(0);  // sees every entry
         trvnamespace::DirStatReply reply;
         status = stub->DirStat(&context, in, &reply);
         bytes = reply.ByteSizeLong();

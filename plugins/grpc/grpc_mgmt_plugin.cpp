@@ -25,6 +25,14 @@ std::string text(const char *value) { return value ? value : std::string(); }
 // Copy of an intermediate string; a null left by a failed copy stays null.
 char *dupText(const char *value) { return value ? strdup(value) : nullptr; }
 
+// Hands an intermediate string over to a library record: both are
+// malloc'ed, so big listings are not held twice.
+char *takeText(char *&value) {
+    char *taken = value;
+    value = nullptr;
+    return taken;
+}
+
 // Frees an intermediate record whatever path leaves the scope.
 template <typename Record, void (*Free)(Record *)>
 struct Released {
@@ -107,9 +115,8 @@ int32_t GrpcMgmtPlugin::listAll(const char *nameSpace, int pageNum, int pageSize
     auto *entries = static_cast<trvns_junction_entry *>(calloc(count > 0 ? count : 1, sizeof(trvns_junction_entry)));
     if (entries == nullptr) return kNoMemory;
     for (int32_t i = 0; i < count; ++i) {
-        const JunctionListDataC &row = reply.record.entries[i];
-        entries[i] = {dupText(row.folderName), dupText(row.junctionName),
-                      dupText(row.targetPath)};
+        JunctionListDataC &row = reply.record.entries[i];
+        entries[i] = {takeText(row.folderName), takeText(row.junctionName), takeText(row.targetPath)};
     }
     result->totalJunctions = reply.record.totalJunctions;
     result->count = count;
@@ -128,8 +135,8 @@ int32_t GrpcMgmtPlugin::dirStat(unsigned uid, const char *path, void *out) {
     auto *elements = static_cast<trvns_stat_element *>(calloc(count > 0 ? count : 1, sizeof(trvns_stat_element)));
     if (elements == nullptr) return kNoMemory;
     for (int64_t i = 0; i < count; ++i) {
-        const MetadataC &m = reply.record.metadata[i];
-        elements[i].name = dupText(m.name);
+        MetadataC &m = reply.record.metadata[i];
+        elements[i].name = takeText(m.name);
         elements[i].st = static_cast<struct stat *>(calloc(1, sizeof(struct stat)));
         if (elements[i].st != nullptr) fillStat(elements[i].st, m);
     }
