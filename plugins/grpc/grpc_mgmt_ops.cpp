@@ -123,6 +123,7 @@ bool decodeElementwise(grpc::ByteBuffer &encoded, int field, google::protobuf::M
         ReleasingSliceReader reader(encoded);
         if (!reader.ok()) return false;
         google::protobuf::io::CodedInputStream in(&reader);
+        in.SetTotalBytesLimit(std::numeric_limits<int>::max());  // the channel's receive limit is off too
         google::protobuf::io::StringOutputStream othersStream(&others);
         google::protobuf::io::CodedOutputStream othersOut(&othersStream);
         Element element;
