@@ -40,6 +40,17 @@ struct Released {
     ~Released() { Free(&record); }
 };
 
+// How many intermediate entries are used up between two shrinks.
+constexpr int64_t kShrinkStep = 4096;
+
+// Drops the used-up tail of an intermediate listing (its names were taken).
+void shrinkTo(DirStatOutput &listing, int64_t count) {
+    void *smaller = realloc(listing.metadata, static_cast<size_t>(count) * sizeof(MetadataC));
+    if (smaller == nullptr) return;  // keeps the larger block; still freed whole
+    listing.metadata = static_cast<MetadataC *>(smaller);
+    listing.elementCount = count;
+}
+
 void fillStat(struct stat *st, const MetadataC &m) {
     st->st_dev = 1000;
     st->st_ino = m.nodeId;
@@ -134,11 +145,14 @@ int32_t GrpcMgmtPlugin::dirStat(unsigned uid, const char *path, void *out) {
     const int64_t count = reply.record.elementCount;
     auto *elements = static_cast<trvns_stat_element *>(calloc(count > 0 ? count : 1, sizeof(trvns_stat_element)));
     if (elements == nullptr) return kNoMemory;
-    for (int64_t i = 0; i < count; ++i) {
+    // Last to first, giving the intermediate array back as it is used up:
+    // a big listing's stat records then take its place.
+    for (int64_t i = count - 1; i >= 0; --i) {
         MetadataC &m = reply.record.metadata[i];
         elements[i].name = takeText(m.name);
         elements[i].st = static_cast<struct stat *>(calloc(1, sizeof(struct stat)));
         if (elements[i].st != nullptr) fillStat(elements[i].st, m);
+        if (i % kShrinkStep == 0 && i > 0) shrinkTo(reply.record, i);
     }
     auto *result = static_cast<trvns_dirStat_output *>(out);
     result->count = static_cast<uint64_t>(count);
