@@ -21,16 +21,13 @@ using trvns::HeapString;
 // registered after the program's main started run before the shared
 // objects' destructors; a dlclose runs the destructor without them.  So
 // when the destructor finds the flag set, the process is exiting, its code
-// stays mapped to the end, and the watcher need not be waited for: its
-// inotify close (which can take longer than the whole command) then runs
-// alongside the rest of the exit instead of in front of it.
+// stays mapped to the end, and the watcher is woken but not waited for:
+// its inotify close (which can take longer than the whole command) then
+// runs alongside the rest of the exit instead of in front of it.
 std::atomic<bool> gProcessExiting{false};
 std::once_flag gExitHandlerOnce;
 
-void markProcessExiting() {
-    gProcessExiting.store(true);
-    stopPluginWatcher();
-}
+void markProcessExiting() { gProcessExiting.store(true); }
 
 // Registered on the first connect, which a program makes from its main.
 void registerExitHandler() {
