@@ -1,8 +1,10 @@
 // Library start and stop hooks, connect/disconnect through the plug-in, and
 // the trimming of "/TRVNS" namespace paths.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "heap_string.h"
 #include "plugin_state.h"
@@ -15,6 +17,23 @@ constexpr char kPathPrefix[] = "/TRVNS";
 constexpr size_t kPathPrefixLength = sizeof kPathPrefix - 1;
 
 using trvns::HeapString;
+
+// Set by an exit handler once the process has begun to exit.  Exit handlers
+// registered after the program's main started run before the shared
+// objects' destructors; a dlclose runs the destructor without them.  So
+// when the destructor finds the flag set, the process is exiting, its code
+// stays mapped to the end, and the watcher is woken but not waited for:
+// its inotify close (which can take longer than the whole command) then
+// runs alongside the rest of the exit instead of in front of it.
+std::atomic<bool> gProcessExiting{false};
+std::once_flag gExitHandlerOnce;
+
+void markProcessExiting() { gProcessExiting.store(true); }
+
+// Registered on the first connect, which a program makes from its main.
+void registerExitHandler() {
+    std::call_once(gExitHandlerOnce, [] { atexit(markProcessExiting); });
+}
 
 }  // namespace
 
@@ -32,7 +51,7 @@ __attribute__((destructor)) TRVNS_EXPORT void cleanup_function(void) {
     trvnsClientStop();
     // Wait for the watcher, so that unloading the library never leaves a
     // thread running in unmapped code.
-    trvns::joinPluginWatcher();
+    if (!gProcessExiting.load()) trvns::joinPluginWatcher();
 }
 
 TRVNS_EXPORT int trvnsClientStart(void) { return startPluginWatcher(); }
@@ -43,6 +62,7 @@ TRVNS_EXPORT void trvnsClientStop(void) {
 }
 
 TRVNS_EXPORT int connectTrvNS(void) {
+    registerExitHandler();
     trvns::ActivePlugin plugin;
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");

@@ -2,15 +2,12 @@
 
 #include <cstdint>
 #include <iterator>
-#include <vector>
 
 #include "trvns_log.h"
 
 namespace {
 
-using google::protobuf::FieldDescriptor;
-using google::protobuf::Message;
-using google::protobuf::Reflection;
+using google::protobuf::MessageLite;
 
 // Indexed by the numeric value of grpc::StatusCode.
 constexpr const char *kStatusCodeNames[] = {
@@ -35,37 +32,53 @@ constexpr const char *kStatusCodeNames[] = {
 
 constexpr char kRequestSuffix[] = "Input";
 
-// Length of the UTF-8 sequence led by `lead` and the smallest code point it
-// may encode (to refuse overlong forms); 0 for a byte that cannot lead.
-struct SequenceRule {
-    unsigned char mask;
-    unsigned char value;
-    int length;
-    uint32_t minimum;
-};
-constexpr SequenceRule kSequenceRules[] = {
-    {0x80, 0x00, 1, 0x0},
-    {0xE0, 0xC0, 2, 0x80},
-    {0xF0, 0xE0, 3, 0x800},
-    {0xF8, 0xF0, 4, 0x10000},
-};
+// The serializer checks every string field of a message, nested ones
+// included, and reports the first invalid one through protobuf's log as
+// "String field '<package>.<Message>.<field>' contains invalid UTF-8 data
+// when serializing ...".  While a request is checked, a handler of our own
+// catches that report.  It is installed for the check only (and the
+// previous one put back), so that every plug-in loaded in the process, and
+// the host, keep their own handling of protobuf's log.
+constexpr char kInvalidUtf8Report[] = " contains invalid UTF-8 data when serializing";
 
-const SequenceRule *ruleFor(unsigned char lead) {
-    for (const SequenceRule &rule : kSequenceRules) {
-        if ((lead & rule.mask) == rule.value) return &rule;
-    }
-    return nullptr;
+struct Utf8Check {
+    google::protobuf::LogHandler *previous = nullptr;
+    bool invalid = false;
+    std::string field;  // as protobuf names it, e.g. "trvnamespace.Trustee.name"
+};
+thread_local Utf8Check *tCheck = nullptr;
+
+std::string quotedName(const std::string &message) {
+    const size_t open = message.find('\'');
+    const size_t close = open == std::string::npos ? open : message.find('\'', open + 1);
+    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
 }
 
-bool fieldIsSendable(const Message &message, const Reflection &reflection, const FieldDescriptor &field) {
-    std::string scratch;
-    if (field.type() == FieldDescriptor::TYPE_STRING) {
-        if (!field.is_repeated()) return isValidUtf8(reflection.GetStringReference(message, &field, &scratch));
-        for (int i = 0; i < reflection.FieldSize(message, &field); ++i) {
-            if (!isValidUtf8(reflection.GetRepeatedStringReference(message, &field, i, &scratch))) return false;
-        }
+void catchUtf8Report(google::protobuf::LogLevel level, const char *file, int line, const std::string &message) {
+    Utf8Check *check = tCheck;
+    if (check != nullptr && message.find(kInvalidUtf8Report) != std::string::npos) {
+        if (!check->invalid) check->field = quotedName(message);
+        check->invalid = true;
+        return;
     }
-    return true;
+    if (check != nullptr && check->previous != nullptr) {
+        check->previous(level, file, line, message);
+        return;
+    }
+    // Another thread's message in the moment of a check.
+    TRVNS_LOG(level >= google::protobuf::LOGLEVEL_ERROR ? LOG_ERR : LOG_WARNING, "protobuf: %s", message.c_str());
+}
+
+// "Trustee.name" of "trvnamespace.Trustee.name"; a field of the request
+// itself by its name alone ("path").
+std::string fieldOfRequest(const std::string &requestType, std::string field) {
+    const size_t package = requestType.rfind('.');
+    if (package != std::string::npos && field.compare(0, package + 1, requestType, 0, package + 1) == 0) {
+        field.erase(0, package + 1);
+    }
+    const std::string request = requestType.substr(package == std::string::npos ? 0 : package + 1) + ".";
+    if (field.compare(0, request.size(), request) == 0) field.erase(0, request.size());
+    return field;
 }
 
 }  // namespace
@@ -75,8 +88,10 @@ const char *statusCodeName(grpc::StatusCode code) {
     return index < std::size(kStatusCodeNames) ? kStatusCodeNames[index] : "UNKNOWN";
 }
 
-std::string rpcName(const Message &request) {
-    std::string name = request.GetDescriptor()->name();
+std::string rpcName(const MessageLite &request) {
+    std::string name = request.GetTypeName();
+    const size_t package = name.rfind('.');
+    if (package != std::string::npos) name.erase(0, package + 1);
     const size_t suffix = sizeof kRequestSuffix - 1;
     if (name.size() > suffix && name.compare(name.size() - suffix, suffix, kRequestSuffix) == 0) {
         name.resize(name.size() - suffix);
@@ -99,44 +114,15 @@ void logNotSendable(const std::string &rpc, const std::string &field) {
     TRVNS_LOG(LOG_ERR, "%s not sent: %s is not valid UTF-8", rpc.c_str(), field.c_str());
 }
 
-bool isValidUtf8(const std::string &text) {
-    const auto *byte = reinterpret_cast<const unsigned char *>(text.data());
-    const auto *end = byte + text.size();
-    while (byte < end) {
-        const SequenceRule *rule = ruleFor(*byte);
-        if (rule == nullptr || end - byte < rule->length) return false;
-        uint32_t codePoint = *byte & ~rule->mask & 0xFF;
-        for (int i = 1; i < rule->length; ++i) {
-            if ((byte[i] & 0xC0) != 0x80) return false;
-            codePoint = (codePoint << 6) | (byte[i] & 0x3F);
-        }
-        if (codePoint < rule->minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        byte += rule->length;
-    }
-    return true;
-}
-
-bool textsAreSendable(const Message &message, std::string *field) {
-    const Reflection &reflection = *message.GetReflection();
-    std::vector<const FieldDescriptor *> fields;
-    reflection.ListFields(message, &fields);
-    for (const FieldDescriptor *each : fields) {
-        if (!fieldIsSendable(message, reflection, *each)) {
-            *field = each->name();
-            return false;
-        }
-        if (each->type() != FieldDescriptor::TYPE_MESSAGE) continue;
-        const int count = each->is_repeated() ? reflection.FieldSize(message, each) : 1;
-        for (int i = 0; i < count; ++i) {
-            const Message &nested = each->is_repeated() ? reflection.GetRepeatedMessage(message, each, i)
-                                                        : reflection.GetMessage(message, each);
-            if (!textsAreSendable(nested, field)) {
-                *field = each->name() + "." + *field;
-                return false;
-            }
-        }
-    }
-    return true;
+bool textsAreSendable(const MessageLite &message, std::string *field) {
+    Utf8Check check;
+    tCheck = &check;
+    check.previous = google::protobuf::SetLogHandler(catchUtf8Report);
+    std::string encoded;
+    (void)message.SerializeToString(&encoded);  // reports, but does not refuse, invalid texts
+    google::protobuf::SetLogHandler(check.previous);
+    tCheck = nullptr;
+    if (!check.invalid) return true;
+    *field = fieldOfRequest(message.GetTypeName(), check.field);
+    return false;
 }

@@ -3,7 +3,7 @@
 #ifndef TRVNS_GRPC_CALL_REPORT_H
 #define TRVNS_GRPC_CALL_REPORT_H
 
-#include <google/protobuf/message.h>
+#include <google/protobuf/message_lite.h>
 #include <grpcpp/grpcpp.h>
 
 #include <chrono>
@@ -14,7 +14,7 @@
 const char *statusCodeName(grpc::StatusCode code);
 
 // The RPC of a request: its message name without the "Input" suffix.
-std::string rpcName(const google::protobuf::Message &request);
+std::string rpcName(const google::protobuf::MessageLite &request);
 
 // One error line "<Rpc> failed: <CODE>: <message>"; a call past its deadline
 // also names the deadline.
@@ -25,11 +25,9 @@ void logCallFailure(const std::string &rpc, const grpc::Status &status,
 void logNotSendable(const std::string &rpc, const std::string &field);
 
 // True when every string field of the message, nested ones included, is
-// valid UTF-8 (RFC 3629: no overlong forms, no surrogates, at most
-// U+10FFFF), which the wire format requires.  Otherwise `field` names the
-// first field that is not.
-bool textsAreSendable(const google::protobuf::Message &message, std::string *field);
-
-bool isValidUtf8(const std::string &text);
+// valid UTF-8, which the wire format requires; protobuf's own serializer
+// judges it.  Otherwise `field` names the first field that is not ("path",
+// or "Trustee.name" for a field of a nested message).
+bool textsAreSendable(const google::protobuf::MessageLite &message, std::string *field);
 
 #endif

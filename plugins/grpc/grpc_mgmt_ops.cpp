@@ -1,8 +1,14 @@
 #include "grpc_mgmt_ops.h"
 
+#include <google/protobuf/io/coded_stream.h>
+#include <google/protobuf/io/zero_copy_stream_impl_lite.h>
+#include <google/protobuf/wire_format_lite.h>
+#include <grpcpp/impl/client_unary_call.h>
+
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "call_report.h"
 #include "pem_file_read.h"
@@ -38,6 +44,111 @@ Element *extractAll(const Repeated &items, Extract extract) {
     if (array == nullptr) return nullptr;
     for (int i = 0; i < items.size(); ++i) extract(&array[i], items.Get(i));
     return array;
+}
+
+// Grows a malloc'ed array by doubling; false when out of memory.
+template <typename Element>
+bool appendTo(Element *&array, size_t &count, size_t &capacity, const Element &value) {
+    if (count == capacity) {
+        size_t grown = capacity == 0 ? 64 : capacity * 2;
+        auto *bigger = static_cast<Element *>(realloc(array, grown * sizeof(Element)));
+        if (bigger == nullptr) return false;
+        array = bigger;
+        capacity = grown;
+    }
+    array[count++] = value;
+    return true;
+}
+
+// Reads an encoded reply slice by slice and lets go of each slice as soon
+// as the reader has moved past it, so that the encoded reply shrinks while
+// its decoded form grows.
+class ReleasingSliceReader final : public google::protobuf::io::ZeroCopyInputStream {
+public:
+    explicit ReleasingSliceReader(grpc::ByteBuffer &encoded) {
+        ok_ = encoded.Dump(&slices_).ok();
+        encoded.Clear();  // the slices now hold the only references
+    }
+    bool ok() const { return ok_; }
+
+    bool Next(const void **data, int *size) override {
+        if (backedUp_ == 0) {
+            if (next_ > 0) slices_[next_ - 1] = grpc::Slice();
+            while (next_ < slices_.size() && slices_[next_].size() == 0) ++next_;
+            if (next_ == slices_.size()) return false;
+            backedUp_ = slices_[next_++].size();
+        }
+        const grpc::Slice &slice = slices_[next_ - 1];
+        *data = slice.begin() + (slice.size() - backedUp_);
+        *size = static_cast<int>(backedUp_);
+        read_ += backedUp_;
+        backedUp_ = 0;
+        return true;
+    }
+    void BackUp(int count) override {
+        backedUp_ = static_cast<size_t>(count);
+        read_ -= backedUp_;
+    }
+    bool Skip(int count) override {
+        const void *data;
+        int size;
+        while (count > 0) {
+            if (!Next(&data, &size)) return false;
+            if (size > count) {
+                BackUp(size - count);
+                return true;
+            }
+            count -= size;
+        }
+        return true;
+    }
+    int64_t ByteCount() const override { return static_cast<int64_t>(read_); }
+
+private:
+    std::vector<grpc::Slice> slices_;
+    size_t next_ = 0;      // the slice after the one being read
+    size_t backedUp_ = 0;  // unread bytes at the end of the slice being read
+    size_t read_ = 0;
+    bool ok_ = false;
+};
+
+// Decodes an encoded reply whose bulk is one repeated message field without
+// building it: each element is parsed into one reused message and handed
+// to `take`, while the encoded reply is let go of slice by slice; the
+// other fields are parsed into `rest`.  The peak is little more than what
+// `take` keeps, instead of the encoded reply plus the whole message tree.
+template <typename Element, typename Take>
+bool decodeElementwise(grpc::ByteBuffer &encoded, int field, google::protobuf::MessageLite &rest, Take take) {
+    using Wire = google::protobuf::internal::WireFormatLite;
+    std::string others;
+    {
+        ReleasingSliceReader reader(encoded);
+        if (!reader.ok()) return false;
+        google::protobuf::io::CodedInputStream in(&reader);
+        in.SetTotalBytesLimit(std::numeric_limits<int>::max());  // the channel's receive limit is off too
+        google::protobuf::io::StringOutputStream othersStream(&others);
+        google::protobuf::io::CodedOutputStream othersOut(&othersStream);
+        Element element;
+        while (uint32_t tag = in.ReadTag()) {
+            if (Wire::GetTagFieldNumber(tag) == field && Wire::GetTagWireType(tag) == Wire::WIRETYPE_LENGTH_DELIMITED) {
+                uint32_t length = 0;
+                if (!in.ReadVarint32(&length)) return false;
+                auto limit = in.PushLimit(static_cast<int>(length));
+                element.Clear();
+                if (!element.MergeFromCodedStream(&in) || !in.ConsumedEntireMessage()) return false;
+                in.PopLimit(limit);
+                if (!take(element)) return false;
+            } else if (!Wire::SkipField(&in, tag, &othersOut)) {
+                return false;
+            }
+        }
+        if (!in.ConsumedEntireMessage()) return false;
+    }
+    return rest.ParseFromString(others);
+}
+
+std::string methodPath(const char *rpc) {
+    return std::string("/") + trvnamespace::TRVNamespaceServer::service_full_name() + "/" + rpc;
 }
 
 }  // namespace
@@ -95,6 +206,26 @@ int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *,
     return failed;
 }
 
+template <typename Request>
+int32_t TRVNS_GrpcMgmtOps::callEncoded(const char *method, const Request &request, grpc::ByteBuffer &reply,
+                                       int32_t failed) {
+    std::string field;
+    if (!textsAreSendable(request, &field)) {
+        logNotSendable(method, field);
+        return kNotSendable;
+    }
+    grpc::ClientContext context;
+    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    std::string path = methodPath(method);
+    grpc::internal::RpcMethod rpc(path.c_str(), grpc::internal::RpcMethod::NORMAL_RPC, channel_);
+    const grpc::Status status =
+        grpc::internal::BlockingUnaryCall<Request, grpc::ByteBuffer, google::protobuf::MessageLite, grpc::ByteBuffer>(
+            channel_.get(), rpc, &context, request, &reply);
+    if (status.ok()) return 0;
+    logCallFailure(method, status, deadline_);
+    return failed;
+}
+
 template <typename Reply, typename Request>
 int32_t TRVNS_GrpcMgmtOps::callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
                                           const Request &request, int32_t failed) {
@@ -148,20 +279,26 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     request.set_namespace_(orEmpty(nameSpace));
     request.set_pagenum(pageNum);
     request.set_pagesize(pageSize);
-    trvnamespace::ListAllReply reply;
-    if (int32_t failed = call(&Stub::ListAll, request, reply, kCallFailed)) return failed;
-    if (reply.retcode() != 0) return reply.retcode();
-    out->retCode = 0;
-    out->totalJunctions = reply.totaljunctions();
-    out->count = reply.junctions_size();
-    out->entries = nullptr;
-    if (out->count > 0) {
-        out->entries = extractAll<JunctionListDataC>(reply.junctions(), extractMetadataForListAll);
-        if (out->entries == nullptr) {
-            out->count = 0;
-            return kNoMemory;
-        }
+    grpc::ByteBuffer encoded;
+    if (int32_t failed = callEncoded("ListAll", request, encoded, kCallFailed)) return failed;
+    trvnamespace::ListAllReply reply;  // every field but the junctions
+    JunctionListDataC *entries = nullptr;
+    size_t count = 0, capacity = 0;
+    bool outOfMemory = false;
+    bool complete = decodeElementwise<trvnamespace::MetadataForListAll>(
+        encoded, trvnamespace::ListAllReply::kJunctionsFieldNumber, reply,
+        [&](const trvnamespace::MetadataForListAll &junction) {
+            JunctionListDataC row;
+            extractMetadataForListAll(&row, junction);
+            outOfMemory = !appendTo(entries, count, capacity, row);
+            return !outOfMemory;
+        });
+    ListAllOutput decoded{0, reply.totaljunctions(), static_cast<int32_t>(count), entries};
+    if (!complete || reply.retcode() != 0) {
+        freeListAllJunctionsOutput(&decoded);
+        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
     }
+    *out = decoded;
     return 0;
 }
 
@@ -170,15 +307,27 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     trvnamespace::DirStatInput request;
     request.set_foldername(folderName);
     request.set_uid(uid);
-    trvnamespace::DirStatReply reply;
-    if (int32_t failed = call(&Stub::DirStat, request, reply, kCallFailed)) return failed;
-    if (reply.retcode() != 0) return reply.retcode();
-    MetadataC *metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
-    if (metadata == nullptr) return kNoMemory;
-    out->retCode = 0;
-    out->isDir = reply.isdir();
-    out->elementCount = reply.metadata_size();
-    out->metadata = metadata;
+    grpc::ByteBuffer encoded;
+    if (int32_t failed = callEncoded("DirStat", request, encoded, kCallFailed)) return failed;
+    trvnamespace::DirStatReply reply;  // every field but the entries
+    MetadataC *metadata = nullptr;
+    size_t count = 0, capacity = 0;
+    bool outOfMemory = false;
+    bool complete = decodeElementwise<trvnamespace::Metadata>(
+        encoded, trvnamespace::DirStatReply::kMetadataFieldNumber, reply, [&](const trvnamespace::Metadata &entry) {
+            MetadataC element;
+            extractMetadata(&element, entry);
+            outOfMemory = !appendTo(metadata, count, capacity, element);
+            return !outOfMemory;
+        });
+    DirStatOutput decoded{0, reply.isdir(), static_cast<int64_t>(count), metadata};
+    if (!complete || reply.retcode() != 0) {
+        freeDirStatOutput(&decoded);
+        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
+    }
+    if (decoded.metadata == nullptr) decoded.metadata = allocateArray<MetadataC>(0);
+    if (decoded.metadata == nullptr) return kNoMemory;
+    *out = decoded;
     return 0;
 }
 

@@ -71,6 +71,11 @@ private:
     int32_t callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
                            const Request &request, int32_t failed = kCallFailed);
 
+    // One unary call whose reply stays encoded, for replies that can be
+    // large; true when the gRPC status is OK.
+    template <typename Request>
+    int32_t callEncoded(const char *method, const Request &request, grpc::ByteBuffer &reply, int32_t failed);
+
     static constexpr int32_t kCallFailed = 112;
 
     struct LibraryReference {

@@ -26,12 +26,31 @@ std::string text(const char *value) { return value ? value : std::string(); }
 // Copy of an intermediate string; a null left by a failed copy stays null.
 char *dupText(const char *value) { return value ? strdup(value) : nullptr; }
 
+// Hands an intermediate string over to a library record: both are
+// malloc'ed, so big listings are not held twice.
+char *takeText(char *&value) {
+    char *taken = value;
+    value = nullptr;
+    return taken;
+}
+
 // Frees an intermediate record whatever path leaves the scope.
 template <typename Record, void (*Free)(Record *)>
 struct Released {
     Record record{};
     ~Released() { Free(&record); }
 };
+
+// How many intermediate entries are used up between two shrinks.
+constexpr int64_t kShrinkStep = 4096;
+
+// Drops the used-up tail of an intermediate listing (its names were taken).
+void shrinkTo(DirStatOutput &listing, int64_t count) {
+    void *smaller = realloc(listing.metadata, static_cast<size_t>(count) * sizeof(MetadataC));
+    if (smaller == nullptr) return;  // keeps the larger block; still freed whole
+    listing.metadata = static_cast<MetadataC *>(smaller);
+    listing.elementCount = count;
+}
 
 void fillStat(struct stat *st, const MetadataC &m) {
     st->st_dev = 1000;
@@ -108,9 +127,8 @@ int32_t GrpcMgmtPlugin::listAll(const char *nameSpace, int pageNum, int pageSize
     auto *entries = static_cast<trvns_junction_entry *>(calloc(count > 0 ? count : 1, sizeof(trvns_junction_entry)));
     if (entries == nullptr) return kNoMemory;
     for (int32_t i = 0; i < count; ++i) {
-        const JunctionListDataC &row = reply.record.entries[i];
-        entries[i] = {dupText(row.folderName), dupText(row.junctionName),
-                      dupText(row.targetPath)};
+        JunctionListDataC &row = reply.record.entries[i];
+        entries[i] = {takeText(row.folderName), takeText(row.junctionName), takeText(row.targetPath)};
     }
     result->totalJunctions = reply.record.totalJunctions;
     result->count = count;
@@ -128,11 +146,14 @@ int32_t GrpcMgmtPlugin::dirStat(unsigned uid, const char *path, void *out) {
     const int64_t count = reply.record.elementCount;
     auto *elements = static_cast<trvns_stat_element *>(calloc(count > 0 ? count : 1, sizeof(trvns_stat_element)));
     if (elements == nullptr) return kNoMemory;
-    for (int64_t i = 0; i < count; ++i) {
-        const MetadataC &m = reply.record.metadata[i];
-        elements[i].name = dupText(m.name);
+    // Last to first, giving the intermediate array back as it is used up:
+    // a big listing's stat records then take its place.
+    for (int64_t i = count - 1; i >= 0; --i) {
+        MetadataC &m = reply.record.metadata[i];
+        elements[i].name = takeText(m.name);
         elements[i].st = static_cast<struct stat *>(calloc(1, sizeof(struct stat)));
         if (elements[i].st != nullptr) fillStat(elements[i].st, m);
+        if (i % kShrinkStep == 0 && i > 0) shrinkTo(reply.record, i);
     }
     auto *result = static_cast<trvns_dirStat_output *>(out);
     result->count = static_cast<uint64_t>(count);

@@ -56,7 +56,13 @@ TEST(Utf8, OnlyWellFormedTextsPass) {
         {"\xe2\x82", false},                // cut short
         {"\xe2\x28\xa1", false},            // bad continuation
     };
-    for (const Case &c : cases) EXPECT_EQ(c.valid, isValidUtf8(c.text)) << c.text;
+    for (const Case &c : cases) {
+        CreateFolderInput request;
+        request.set_path(c.text);
+        std::string field;
+        EXPECT_EQ(c.valid, textsAreSendable(request, &field)) << c.text;
+        EXPECT_EQ(c.valid ? "" : "path", field) << c.text;
+    }
 }
 
 TEST(Timeout, SecondsWithDecimalsOrZero) {
@@ -165,7 +171,7 @@ TEST_F(CallFailure, TextsThatAreNotUtf8AreNeverSent) {
         {"InitService not sent: principal is not valid UTF-8", [&] { return ops().initService(&init, nullptr); }},
         {"GetNamespaces not sent: server is not valid UTF-8",
          [&] { return ops().getNamespaces(&namespaces, &list); }},
-        {"TrusteeGrant not sent: trustee.name is not valid UTF-8",
+        {"TrusteeGrant not sent: Trustee.name is not valid UTF-8",
          [&] { return ops().trusteeGrant(0, "/NS1/a", &trustee, 0); }},
     };
     for (const Case &c : cases) {

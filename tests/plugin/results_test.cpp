@@ -264,6 +264,67 @@ TEST_F(Results, ListAllCopiesEveryRow) {
     free(out.entries);
 }
 
+// Big replies are decoded element by element from the received slices;
+// every element must come through whole, wherever a slice ends, and the
+// fields that follow the list must still be read.
+TEST_F(Results, BigListingsArriveWholeAcrossManySlices) {
+    constexpr int kRows = 20000;
+    auto text = [](const char *stem, int i) { return stem + std::string(static_cast<size_t>(i % 37), 'x') + std::to_string(i); };
+    ListAllReply all;
+    DirStatReply dir;
+    for (int i = 0; i < kRows; ++i) {
+        MetadataForListAll *row = all.add_junctions();
+        row->set_foldername(text("/TRVNS/NS1/f", i));
+        row->set_junctionname(text("j", i));
+        row->set_targetpath(text("srv/VOL/p", i));
+        addMetadata(dir.mutable_metadata(), text("e", i), 1 + i % 2, i, i * 3);
+    }
+    all.set_totaljunctions(kRows + 1);
+    dir.set_isdir(1);
+    server().setReply("ListAll", all);
+    server().setReply("DirStat", dir);
+
+    trvns_listAll_output listed{};
+    ASSERT_EQ(0, ops().listAll("NS1", 0, 0, &listed));
+    EXPECT_EQ(kRows + 1, listed.totalJunctions);
+    ASSERT_EQ(kRows, listed.count);
+    int wrongRows = 0;
+    for (int i = 0; i < kRows; ++i) {
+        const trvns_junction_entry &e = listed.entries[i];
+        wrongRows += text("/TRVNS/NS1/f", i) != e.folderName || text("j", i) != e.junctionName ||
+                     text("srv/VOL/p", i) != e.targetPath;
+        free(e.folderName);
+        free(e.junctionName);
+        free(e.targetPath);
+    }
+    free(listed.entries);
+    EXPECT_EQ(0, wrongRows);
+
+    trvns_dirStat_output stat{};
+    ASSERT_EQ(0, ops().dirStat(0, "/NS1", &stat));
+    EXPECT_EQ(1u, stat.flags & TRVNS_FLAG_ISDIR);
+    ASSERT_EQ(static_cast<uint64_t>(kRows), stat.count);
+    int wrongEntries = 0;
+    for (int i = 0; i < kRows; ++i) {
+        const trvns_stat_element &e = stat.elements[i];
+        wrongEntries += text("e", i) != e.name || e.st->st_ino != static_cast<ino_t>(i) || e.st->st_size != i * 3 ||
+                        e.st->st_mode != (i % 2 == 0 ? (S_IFDIR | 0600u) : 0600u);
+    }
+    freeDirStatout(&stat);
+    EXPECT_EQ(0, wrongEntries);
+}
+
+TEST_F(Results, ListAllFailureWithRowsFillsNothing) {
+    ListAllReply reply;
+    reply.set_retcode(2);
+    reply.add_junctions()->set_junctionname("j0");
+    server().setReply("ListAll", reply);
+    trvns_listAll_output out{};
+    EXPECT_EQ(2, ops().listAll("NS1", 1, 3, &out));
+    EXPECT_EQ(0, out.count);
+    EXPECT_EQ(nullptr, out.entries);
+}
+
 TEST_F(Results, ConvertersKeepOneAndTwoOnly) {
     using Convert = int32_t (*)(int);
     auto type = reinterpret_cast<Convert>(dlsym(pluginHandle(), "convertTargetType"));

@@ -1,0 +1,172 @@
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace trvns_bench {
+
+void fail(const std::string &why) {
+    fprintf(stderr, "bench: %s\n", why.c_str());
+    exit(1);
+}
+
+std::string readFile(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string &path, const std::string &content) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!(file << content)) fail("cannot write " + path);
+}
+
+void copyFile(const std::string &from, const std::string &to) {
+    std::string content = readFile(from);
+    if (content.empty()) fail("cannot read " + from);
+    writeFile(to, content);
+}
+
+Pki makePki(const std::string &dir) {
+    std::string script = "set -e; mkdir -p " + dir + "; cd " + dir + R"(
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=trvns-bench-ca -keyout ca.key -out ca.pem 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout server.key -out server.csr 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' > san.ext
+openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem 2>/dev/null
+)";
+    if (system(script.c_str()) != 0) fail("cannot make certificates");
+    return {dir + "/ca.pem", dir + "/server.pem", dir + "/server.key"};
+}
+
+Server::Server(const std::string &binary, const Pki &pki, const std::string &database) {
+    std::string portFile = database + ".port";
+    unlink(portFile.c_str());
+    pid_ = fork();
+    if (pid_ == 0) {
+        int log = open((database + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (log >= 0) dup2(log, 2);
+        execl(binary.c_str(), binary.c_str(), "--listen", "127.0.0.1:0", "--cert", pki.serverCert.c_str(), "--key",
+              pki.serverKey.c_str(), "--database", database.c_str(), "--port-file", portFile.c_str(),
+              static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((port_ = atoi(readFile(portFile).c_str())) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) fail("the server did not start");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+Server::~Server() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+}
+
+void writeClientFiles(int port, const std::string &caCert) {
+    writeFile("/etc/opt/brenvik/qtrvns/qtrvnsclientconfig.ini",
+              "[nsserver]\nhost = 127.0.0.1\nport = " + std::to_string(port) + "\ncertpath = " + caCert + "\n");
+    writeFile("/etc/opt/brenvik/Velgard/conf/tmz.conf", "x7q.base.tree-name = BENCH_TREE\n");
+    writeFile("/etc/opt/brenvik/qtrvns/uxr-users.conf", ".admin.BENCH_TREE. = 1001\n");
+}
+
+PluginNamespace::PluginNamespace(const std::string &pluginFile, const std::string &scratchDir) {
+    mkdir(scratchDir.c_str(), 0755);
+    copyFile(pluginFile, scratchDir + "/libremoteops.so");
+    int ready[2];
+    if (pipe(ready) != 0) fail("pipe");
+    holder_ = fork();
+    if (holder_ == 0) {
+        close(ready[0]);
+        bool ok = unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                  mount(scratchDir.c_str(), "/opt/brenvik/qtrvns/plugins", nullptr, MS_BIND, nullptr) == 0;
+        char answer = ok ? 'y' : 'n';
+        if (write(ready[1], &answer, 1) != 1) _exit(1);
+        close(ready[1]);
+        while (true) pause();
+    }
+    close(ready[1]);
+    char answer = 'n';
+    if (read(ready[0], &answer, 1) != 1 || answer != 'y') fail("cannot make a mount namespace for " + pluginFile);
+    close(ready[0]);
+    fd_ = open(("/proc/" + std::to_string(holder_) + "/ns/mnt").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) fail("cannot open the mount namespace");
+}
+
+PluginNamespace::~PluginNamespace() {
+    close(fd_);
+    kill(holder_, SIGKILL);
+    waitpid(holder_, nullptr, 0);
+}
+
+namespace {
+
+double monotonicMs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double ms(const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; }
+
+}  // namespace
+
+Sample runMeasured(const std::vector<std::string> &argv, int nsFd, const std::string &outFile) {
+    // The child stamps the moment just before exec, so that entering the
+    // mount namespace is not counted.
+    auto *startedAt = static_cast<double *>(
+        mmap(nullptr, sizeof(double), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    if (startedAt == MAP_FAILED) fail("mmap");
+    std::vector<char *> args;
+    for (const std::string &arg : argv) args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (nsFd >= 0 && setns(nsFd, CLONE_NEWNS) != 0) _exit(126);
+        int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(out, 1);
+        dup2(null, 2);
+        *startedAt = monotonicMs();
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Sample sample;
+    sample.wallMs = monotonicMs() - *startedAt;
+    munmap(startedAt, sizeof(double));
+    sample.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
+    sample.maxRssMiB = usage.ru_maxrss / 1024.0;
+    sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return sample;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+}  // namespace trvns_bench
