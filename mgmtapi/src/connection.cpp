@@ -42,7 +42,9 @@ TRVNS_EXPORT void trvnsClientStop(void) {
 }
 
 TRVNS_EXPORT int connectTrvNS(void) {
-    trvns::ActivePlugin plugin;
+    // A command started while the plug-in was being replaced waits for it.
+    trvns::awaitPluginBeingInstalled();
+    trvns::ActivePlugin plugin(trvns::ActivePlugin::Use::kConnect);
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return -12;
@@ -62,7 +64,7 @@ TRVNS_EXPORT int connectTrvNS(void) {
 }
 
 TRVNS_EXPORT int disconnectTrvNS(void) {
-    trvns::ActivePlugin plugin;
+    trvns::ActivePlugin plugin(trvns::ActivePlugin::Use::kDisconnect);
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return -12;
