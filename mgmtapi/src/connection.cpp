@@ -63,7 +63,9 @@ TRVNS_EXPORT void trvnsClientStop(void) {
 
 TRVNS_EXPORT int connectTrvNS(void) {
     registerExitHandler();
-    trvns::ActivePlugin plugin;
+    // A command started while the plug-in was being replaced waits for it.
+    trvns::awaitPluginBeingInstalled();
+    trvns::ActivePlugin plugin(trvns::ActivePlugin::Use::kConnect);
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return trvns::status::kNoPlugin;
@@ -83,7 +85,7 @@ TRVNS_EXPORT int connectTrvNS(void) {
 }
 
 TRVNS_EXPORT int disconnectTrvNS(void) {
-    trvns::ActivePlugin plugin;
+    trvns::ActivePlugin plugin(trvns::ActivePlugin::Use::kDisconnect);
     if (plugin.ops() == nullptr) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return trvns::status::kNoPlugin;

@@ -1,24 +1,43 @@
 // Loading of the transport plug-in and the watcher that reloads it when a
 // file in the plug-in directory is created or written.
 //
-// Plug-ins are pinned with RTLD_NODELETE once their entry is found: their
-// code stays mapped after dlclose, because threads they started (gRPC's)
-// may still run it.
+// A plug-in is never mapped from its file. The loader opens the file once,
+// refuses it unless it is safe to run as this user, copies the bytes that
+// the dynamic loader maps into a sealed memfd, and dlopens that private
+// snapshot under a name of its own ("/proc/self/fd/N"). So a file that is
+// overwritten in place cannot fault code mapped from it, and a name loaded
+// before maps the file's current bytes: glibc matches loaded objects by name
+// and by inode, and every snapshot is a new inode under a new name.
+//
+// Snapshots are pinned with RTLD_NODELETE once their entry is found, and
+// their descriptors stay open: their code stays mapped after a reload,
+// because threads they started (gRPC's) may still run it, and the open
+// descriptor keeps their name from being taken by a later snapshot.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <time.h>
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "paths.h"
 #include "plugin_state.h"
@@ -32,17 +51,40 @@ constexpr size_t kEventBufferSize = 32768;
 // IN_CLOSE_WRITE and IN_MOVED_TO make sure a file is tried once more after
 // its writer is done, and that a plug-in installed by rename is seen.
 constexpr uint32_t kWatchMask = IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO;
+// No plug-in is anywhere near this; a bigger file is refused unread.
+constexpr off_t kMaxPluginSize = off_t{256} << 20;
+// Header bytes copied into a snapshot of a file that is not a 64-bit ELF
+// object: enough for dlopen to say what is wrong with it.
+constexpr off_t kForeignFileBytes = 4096;
+// How long connect waits for a plug-in that is being installed, and how
+// recent a change of the plug-in directory must be to count as one.
+constexpr auto kInstallWait = std::chrono::seconds(5);
+constexpr double kInstallSettleSeconds = 1.0;
+// How long the first load waits for the watcher to set up its watch.
+constexpr auto kWatchSetupWait = std::chrono::seconds(1);
+// memfd names are cut to this; they only label /proc/PID/maps.
+constexpr size_t kSnapshotLabelSize = 200;
+
+constexpr char kIncomplete[] = "file is incomplete (still being written?)";
 
 pthread_rwlock_t gPluginLock = PTHREAD_RWLOCK_INITIALIZER;
 void *gHandle = nullptr;
 trvns_mgmtPluginOps *gOps = nullptr;
 char gPluginName[kNameBufferSize];
+// The table the connected session started on; null between sessions.
+std::atomic<trvns_mgmtPluginOps *> gSessionOps{nullptr};
 
 std::atomic<int> gRunFlag{1};
 std::atomic<int> gWakeFd{-1};
 pthread_t gWatcherThread;
 bool gWatcherStarted = false;
 pid_t gWatcherPid = 0;
+
+// The watcher tells the starting thread once its watch is in place, so the
+// first load cannot miss a file that is installed right after it.
+std::mutex gWatchReadyMutex;
+std::condition_variable gWatchReadyChanged;
+bool gWatchReady = false;
 
 class WriteLock {
 public:
@@ -53,52 +95,12 @@ public:
 };
 
 void unloadPluginLocked() {
+    gSessionOps.store(nullptr);
     if (gHandle == nullptr) return;
     dlclose(gHandle);
     memset(gPluginName, 0, sizeof gPluginName);
     gHandle = nullptr;
     gOps = nullptr;
-}
-
-// A shared object that is still being copied in must not reach dlopen:
-// mapping a load segment that lies past the end of the file faults with
-// SIGBUS. A file counts as incomplete while its first bytes match the ELF
-// magic but its headers are not all there yet (it may grow between this
-// check and dlopen, so a short header cannot be left to dlopen to refuse),
-// or while a load segment ends past the end of the file. Anything that is
-// plainly not ELF goes to dlopen, which reports it.
-bool elfSegmentsPresent(const char *path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return true;  // let dlopen report the error
-    bool complete = true;
-    struct stat st;
-    Elf64_Ehdr header;
-    ssize_t got = fstat(fd, &st) == 0 ? pread(fd, &header, sizeof header, 0) : -1;
-    if (got >= 0 && got < static_cast<ssize_t>(sizeof header)) {
-        size_t compared = std::min(static_cast<size_t>(got), static_cast<size_t>(SELFMAG));
-        complete = memcmp(header.e_ident, ELFMAG, compared) != 0;
-    } else if (got == sizeof header && memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
-               header.e_ident[EI_CLASS] == ELFCLASS64) {
-        for (unsigned i = 0; complete && i < header.e_phnum; ++i) {
-            Elf64_Phdr segment;
-            off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
-            if (pread(fd, &segment, sizeof segment, at) != sizeof segment) {
-                complete = false;
-            } else if (segment.p_type == PT_LOAD &&
-                       segment.p_offset + segment.p_filesz > static_cast<uint64_t>(st.st_size)) {
-                complete = false;
-            }
-        }
-    }
-    close(fd);
-    return complete;
-}
-
-// A real plug-in stays mapped for the life of the process once loaded:
-// threads it started may still run its code after it was replaced.
-void pinLoadedObject(const char *path) {
-    void *pinned = dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    if (pinned != nullptr) dlclose(pinned);
 }
 
 // The library's own descriptors never take 0, 1 or 2: a program started
@@ -110,6 +112,207 @@ int aboveStandardStreams(int fd) {
     return moved;
 }
 
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return fd_; }
+    // Leaves the descriptor open for good.
+    void keep() { fd_ = -1; }
+
+private:
+    int fd_;
+};
+
+// ---- What the loader refuses ------------------------------------------
+
+// Files that anyone but root or this user could have written must never run
+// in this process: the same rules as sudo's plug-ins and OpenSSH's
+// StrictModes. A symbolic link is judged by its target (the file is opened
+// through it and checked on the open descriptor).
+struct FileRule {
+    bool (*violated)(const struct stat &st);
+    const char *reason;
+};
+
+const FileRule kFileRules[] = {
+    {[](const struct stat &st) { return !S_ISREG(st.st_mode); }, "not a regular file"},
+    {[](const struct stat &st) { return (st.st_mode & (S_IWGRP | S_IWOTH)) != 0; },
+     "writable by its group or by others"},
+    {[](const struct stat &st) { return st.st_uid != 0 && st.st_uid != geteuid(); },
+     "owned by a user other than root or the effective user"},
+    {[](const struct stat &st) { return st.st_size > kMaxPluginSize; }, "larger than 256 MiB"},
+};
+
+constexpr char kUnsafeDirectory[] = "the plug-in directory is writable by its group or by others";
+
+// The reason `st` is refused, null when it is acceptable.
+const char *unsafeFileReason(const struct stat &st) {
+    for (const FileRule &rule : kFileRules) {
+        if (rule.violated(st)) return rule.reason;
+    }
+    return nullptr;
+}
+
+bool unsafeDirectory() {
+    struct stat st;
+    return stat(TRVNS_PLUGIN_DIR, &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// ---- The private snapshot ---------------------------------------------
+
+// A shared object that is still being copied in must not reach dlopen. A
+// snapshot counts as incomplete while its first bytes match the ELF magic but
+// its headers are not all there, or while a load segment ends past its end.
+// Anything that is plainly not ELF goes to dlopen, which reports it.
+bool elfSegmentsPresent(int fd) {
+    struct stat st;
+    Elf64_Ehdr header;
+    ssize_t got = fstat(fd, &st) == 0 ? pread(fd, &header, sizeof header, 0) : -1;
+    if (got >= 0 && got < static_cast<ssize_t>(sizeof header)) {
+        size_t compared = std::min(static_cast<size_t>(got), static_cast<size_t>(SELFMAG));
+        return memcmp(header.e_ident, ELFMAG, compared) != 0;
+    }
+    if (got != sizeof header || memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64) {
+        return true;
+    }
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
+        if (pread(fd, &segment, sizeof segment, at) != sizeof segment) return false;
+        if (segment.p_type == PT_LOAD && segment.p_offset + segment.p_filesz > static_cast<uint64_t>(st.st_size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+using Range = std::pair<off_t, off_t>;  // [first, end) of the file
+
+// The parts of the file that dlopen reads or maps: the ELF header, the
+// program headers and every segment, widened to whole pages (mmap maps
+// pages). Debug sections are left out; they are most of a file built with
+// debug information and the loader never touches them. A segment that ends
+// past the end of the file keeps its end, so the copy comes out short.
+std::vector<Range> imageRanges(int fd, off_t size) {
+    const off_t page = sysconf(_SC_PAGESIZE);
+    auto pageDown = [&](uint64_t at) { return static_cast<off_t>(at / page * page); };
+    auto pageUp = [&](uint64_t end) {
+        if (end > static_cast<uint64_t>(size)) return static_cast<off_t>(end);
+        return std::min(static_cast<off_t>((end + page - 1) / page * page), size);
+    };
+    Elf64_Ehdr header;
+    bool elf64 = pread(fd, &header, sizeof header, 0) == sizeof header &&
+                 memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 && header.e_ident[EI_CLASS] == ELFCLASS64;
+    if (!elf64) return {{0, std::min(size, kForeignFileBytes)}};
+
+    std::vector<Range> ranges{{0, pageUp(sizeof header)}};
+    uint64_t tableEnd = header.e_phoff + uint64_t{header.e_phnum} * sizeof(Elf64_Phdr);
+    ranges.push_back({pageDown(header.e_phoff), pageUp(tableEnd)});
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
+        if (pread(fd, &segment, sizeof segment, at) != sizeof segment) break;
+        if (segment.p_filesz == 0) continue;
+        ranges.push_back({pageDown(segment.p_offset), pageUp(segment.p_offset + segment.p_filesz)});
+    }
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<Range> merged;
+    for (const Range &range : ranges) {
+        if (!merged.empty() && range.first <= merged.back().second) {
+            merged.back().second = std::max(merged.back().second, range.second);
+        } else {
+            merged.push_back(range);
+        }
+    }
+    return merged;
+}
+
+// Copies [first, end) of `from` to the same offsets of `to`. Returns how far
+// it got: short of `end` when the file ended first; -1 on a read or write
+// error.
+off_t copyRange(int from, int to, const Range &range) {
+    char buffer[65536];
+    off_t at = range.first;
+    while (at < range.second) {
+        size_t want = static_cast<size_t>(std::min<off_t>(sizeof buffer, range.second - at));
+        ssize_t got = pread(from, buffer, want, at);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        if (pwrite(to, buffer, static_cast<size_t>(got), at) != got) return -1;
+        at += got;
+    }
+    return at;
+}
+
+// An ELF object without section headers is complete for the dynamic loader;
+// the copy's header says so instead of pointing at bytes left out.
+void dropSectionHeaders(int fd) {
+    Elf64_Ehdr header;
+    if (pread(fd, &header, sizeof header, 0) != sizeof header || memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64) {
+        return;
+    }
+    header.e_shoff = 0;
+    header.e_shnum = 0;
+    header.e_shstrndx = SHN_UNDEF;
+    ssize_t ignored = pwrite(fd, &header, sizeof header, 0);
+    (void)ignored;
+}
+
+// Fills a new sealed memfd with the loadable image of `source`, cut short
+// where the file ended early. On failure returns -1 with errno set.
+int takeSnapshot(int source, const struct stat &st, const char *fileName) {
+    char label[kSnapshotLabelSize];
+    snprintf(label, sizeof label, "%s", fileName);
+    Descriptor snapshot(aboveStandardStreams(memfd_create(label, MFD_CLOEXEC | MFD_ALLOW_SEALING)));
+    if (snapshot.get() < 0) return -1;
+    off_t length = st.st_size;
+    for (const Range &range : imageRanges(source, st.st_size)) {
+        off_t reached = copyRange(source, snapshot.get(), range);
+        if (reached < 0) return -1;
+        if (reached < range.second) {
+            length = reached;
+            break;
+        }
+    }
+    if (ftruncate(snapshot.get(), length) != 0) return -1;
+    dropSectionHeaders(snapshot.get());
+    if (fcntl(snapshot.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0) {
+        return -1;
+    }
+    int fd = snapshot.get();
+    snapshot.keep();
+    return fd;
+}
+
+// dlerror() names the snapshot; the log names the file it was taken from.
+void dlerrorFor(const char *snapshotName, const char *path, char *text, size_t size) {
+    const char *error = dlerror();
+    if (error == nullptr) error = "unknown error";
+    size_t nameLength = strlen(snapshotName);
+    if (strncmp(error, snapshotName, nameLength) == 0) {
+        snprintf(text, size, "%s%s", path, error + nameLength);
+    } else {
+        snprintf(text, size, "%s", error);
+    }
+}
+
+// A real plug-in stays mapped for the life of the process once loaded:
+// threads it started may still run its code after it was replaced.
+void pinLoadedObject(const char *name) {
+    void *pinned = dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    if (pinned != nullptr) dlclose(pinned);
+}
+
+// ---- The watcher ------------------------------------------------------
+
 void wakeWatcher() {
     int fd = gWakeFd.load();
     if (fd >= 0) {
@@ -117,6 +320,19 @@ void wakeWatcher() {
         ssize_t ignored = write(fd, &one, sizeof one);
         (void)ignored;
     }
+}
+
+void announceWatchReady() {
+    {
+        std::lock_guard<std::mutex> lock(gWatchReadyMutex);
+        gWatchReady = true;
+    }
+    gWatchReadyChanged.notify_all();
+}
+
+bool waitForWatchReady() {
+    std::unique_lock<std::mutex> lock(gWatchReadyMutex);
+    return gWatchReadyChanged.wait_for(lock, kWatchSetupWait, [] { return gWatchReady; });
 }
 
 // Hands every regular file named in the event buffer to loadPlugin.
@@ -129,16 +345,59 @@ void loadFromEvents(const char *buffer, ssize_t length) {
     }
 }
 
+bool pluginActive() {
+    trvns::ActivePlugin plugin;
+    return plugin.ops() != nullptr;
+}
+
+// True while the plug-in directory or the default plug-in changed within
+// the settle time: a plug-in is being installed (deleted and created again,
+// or copied over in place) and the watcher will load it when it is done.
+bool installInProgress() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    auto seconds = [](const timespec &at) { return static_cast<double>(at.tv_sec) + at.tv_nsec / 1e9; };
+    auto changedRecently = [&](const char *path) {
+        struct stat st;
+        return stat(path, &st) == 0 &&
+               seconds(now) - std::max(seconds(st.st_mtim), seconds(st.st_ctim)) < kInstallSettleSeconds;
+    };
+    return changedRecently(TRVNS_PLUGIN_DIR) || changedRecently(TRVNS_PLUGIN_DIR TRVNS_DEFAULT_PLUGIN);
+}
+
+bool watcherRunsHere() { return gWatcherStarted && gWatcherPid == getpid() && gRunFlag.load() != 0; }
+
 }  // namespace
 
 namespace trvns {
 
-ActivePlugin::ActivePlugin() {
+ActivePlugin::ActivePlugin(Use use) {
     pthread_rwlock_rdlock(&gPluginLock);
-    ops_ = gOps;
+    switch (use) {
+    case Use::kCall:
+        ops_ = gSessionOps.load();
+        if (ops_ == nullptr) ops_ = gOps;
+        break;
+    case Use::kConnect:
+        ops_ = gOps;
+        gSessionOps.store(gOps);
+        break;
+    case Use::kDisconnect:
+        ops_ = gSessionOps.exchange(nullptr);
+        if (ops_ == nullptr) ops_ = gOps;
+        break;
+    }
 }
 
 ActivePlugin::~ActivePlugin() { pthread_rwlock_unlock(&gPluginLock); }
+
+void awaitPluginBeingInstalled() {
+    auto deadline = std::chrono::steady_clock::now() + kInstallWait;
+    while (!pluginActive() && watcherRunsHere() && installInProgress() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
 
 void joinPluginWatcher() {
     stopPluginWatcher();
@@ -159,25 +418,56 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
     char path[kPathBufferSize];
     snprintf(path, sizeof path, "%s%s", TRVNS_PLUGIN_DIR, fileName);
 
-    if (!elfSegmentsPresent(path)) {
-        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, "file is incomplete (still being written?)");
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused.
+    Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0) {
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s: cannot open shared object file: %s", path, path,
+                  strerror(errno));
         return -1;
     }
-    void *handle = dlopen(path, RTLD_NOW);
+    struct stat st;
+    if (fstat(file.get(), &st) != 0) {
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, strerror(errno));
+        return -1;
+    }
+    const char *unsafe = unsafeDirectory() ? kUnsafeDirectory : unsafeFileReason(st);
+    if (unsafe != nullptr) {
+        TRVNS_LOG(LOG_ERR, "refusing plug-in %s: %s", path, unsafe);
+        return -1;
+    }
+    Descriptor snapshot(takeSnapshot(file.get(), st, fileName));
+    if (snapshot.get() < 0) {
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: cannot take a private copy: %s", path, strerror(errno));
+        return -1;
+    }
+    if (!elfSegmentsPresent(snapshot.get())) {
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, kIncomplete);
+        return -1;
+    }
+    char snapshotName[32];
+    snprintf(snapshotName, sizeof snapshotName, "/proc/self/fd/%d", snapshot.get());
+    void *handle = dlopen(snapshotName, RTLD_NOW);
     if (handle == nullptr) {
-        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, dlerror());
+        char error[kPathBufferSize * 2];
+        dlerrorFor(snapshotName, path, error, sizeof error);
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, error);
         return -1;
     }
     auto entry = reinterpret_cast<trvns_getMgmtPluginOps_fn>(dlsym(handle, TRVNS_PLUGIN_ENTRY_SYMBOL));
     if (entry == nullptr) {
-        TRVNS_LOG(LOG_ERR, "dlsym(%s) failed: %s", TRVNS_PLUGIN_ENTRY_SYMBOL, dlerror());
+        char error[kPathBufferSize * 2];
+        dlerrorFor(snapshotName, path, error, sizeof error);
+        TRVNS_LOG(LOG_ERR, "dlsym(%s) failed: %s", TRVNS_PLUGIN_ENTRY_SYMBOL, error);
         dlclose(handle);
         return -1;
     }
-    pinLoadedObject(path);
+    pinLoadedObject(snapshotName);
+    snapshot.keep();
 
     WriteLock lock;
-    unloadPluginLocked();
+    void *previous = gHandle;
+    gHandle = nullptr;  // unloadPlugin would end the session; a reload keeps it
+    if (previous != nullptr) dlclose(previous);
     gHandle = handle;
     gOps = entry();
     snprintf(gPluginName, sizeof gPluginName, "%s", fileName);
@@ -193,9 +483,11 @@ TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
     int inotifyFd = aboveStandardStreams(inotify_init1(IN_CLOEXEC));
     if (inotifyFd < 0) {
         TRVNS_LOG(LOG_ERR, "inotify_init failed: %s", strerror(errno));
+        announceWatchReady();
         return nullptr;
     }
     inotify_add_watch(inotifyFd, TRVNS_PLUGIN_DIR, kWatchMask);
+    announceWatchReady();
 
     alignas(inotify_event) char buffer[kEventBufferSize];
     while (gRunFlag.load() != 0) {
@@ -224,15 +516,11 @@ TRVNS_EXPORT int startPluginWatcher(void) {
         if (pthread_create(&gWatcherThread, nullptr, watchPlugins, nullptr) == 0) {
             gWatcherStarted = true;
             gWatcherPid = getpid();
+            waitForWatchReady();
         }
     }
     int result = loadPlugin(TRVNS_DEFAULT_PLUGIN);
-    bool active;
-    {
-        trvns::ActivePlugin plugin;
-        active = plugin.ops() != nullptr;
-    }
-    if (!active) {
+    if (!pluginActive()) {
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return 0;
     }

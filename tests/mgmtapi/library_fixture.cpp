@@ -2,7 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <dlfcn.h>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -21,20 +22,11 @@ void installPlugin(const std::string &builtFile, const std::string &name) {
     }
 }
 
-TestPluginState &pluginState(const std::string &name) {
-    std::string path = std::string(kPluginDir) + name;
-    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE);
-    if (handle == nullptr) throw std::runtime_error(std::string("cannot open ") + path + ": " + dlerror());
-    auto state = reinterpret_cast<TestPluginState *(*)()>(dlsym(handle, "testPluginState"));
-    if (state == nullptr) throw std::runtime_error("no testPluginState in " + path);
-    TestPluginState *result = state();
-    dlclose(handle);
-    return *result;
-}
+TestPluginState &pluginState(const std::string &id) { return *trvnsTestPluginState(id.c_str()); }
 
 std::string activePluginId() {
-    TestPluginState &a = pluginState(kPluginA);
-    TestPluginState &b = pluginState(kPluginB);
+    TestPluginState &a = pluginState("a");
+    TestPluginState &b = pluginState("b");
     a.takeCalls();
     b.takeCalls();
     if (TRVNS_MGMT_disconnectTrvNS() == -12) return "none";
@@ -65,6 +57,7 @@ bool waitForWatcherToCatchUp() {
 }
 
 void LibraryTest::SetUp() {
+    unloadPlugin();  // ends a session a test left connected
     ASSERT_EQ(0, loadPlugin(kPluginA));
     pluginA().reset();
     pluginB().reset();
@@ -79,3 +72,10 @@ void LibraryTest::TearDown() {
 }
 
 }  // namespace trvns_test
+
+extern "C" __attribute__((visibility("default"))) TestPluginState *trvnsTestPluginState(const char *id) {
+    static std::mutex mutex;
+    static std::map<std::string, TestPluginState> *states = new std::map<std::string, TestPluginState>;
+    std::lock_guard<std::mutex> lock(mutex);
+    return &(*states)[id];
+}

@@ -22,8 +22,9 @@ SyslogCapture &syslogCapture();
 // Installs a file into the plug-in directory in one step (rename), so the
 // watcher sees exactly one event for it.
 void installPlugin(const std::string &builtFile, const std::string &name);
-// The recording state of an installed plug-in file, loaded or not.
-TestPluginState &pluginState(const std::string &name);
+// The recording state of the test plug-in with this id ("a" or "b"),
+// shared by every copy of it.
+TestPluginState &pluginState(const std::string &id);
 // Id ("a"/"b") of the active plug-in, "none" when there is none.
 std::string activePluginId();
 bool waitForActivePlugin(const std::string &id);
@@ -38,8 +39,8 @@ class LibraryTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    TestPluginState &pluginA() { return pluginState(kPluginA); }
-    TestPluginState &pluginB() { return pluginState(kPluginB); }
+    TestPluginState &pluginA() { return pluginState("a"); }
+    TestPluginState &pluginB() { return pluginState("b"); }
     SyslogCapture &log() { return syslogCapture(); }
 };
 

@@ -40,7 +40,7 @@ TEST_F(LibraryTest, SharedObjectWithoutEntryIsRefused) {
 
 TEST_F(LibraryTest, WatcherLoadsACopiedPlugin) {
     copyFile(TEST_PLUGIN_B, "/opt/brenvik/qtrvns/plugins/copied_b.so");
-    TestPluginState &copied = pluginState("copied_b.so");
+    TestPluginState &copied = pluginB();  // the copy is plug-in b's code
     copied.reset();
     auto deadline = std::chrono::steady_clock::now() + 10s;
     while (TRVNS_MGMT_disconnectTrvNS() == 0 && copied.takeCalls().empty()) {

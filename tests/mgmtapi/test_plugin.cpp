@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 
 #include "trvns_mgmt.h"
 
@@ -13,9 +14,14 @@
 
 namespace {
 
+// The library maps a private copy of the plug-in for every load, so the
+// test program keeps the state of each id and all copies share it; in any
+// other program each copy keeps its own.
 TestPluginState &state() {
     static TestPluginState *instance = [] {
-        auto *s = new TestPluginState;
+        auto shared = reinterpret_cast<TestPluginState *(*)(const char *)>(
+            dlsym(RTLD_DEFAULT, TEST_PLUGIN_STATE_REGISTRY));
+        TestPluginState *s = shared != nullptr ? shared(TEST_PLUGIN_ID) : new TestPluginState;
         s->id = TEST_PLUGIN_ID;
         return s;
     }();
@@ -170,5 +176,3 @@ trvns_mgmtPluginOps kOps = {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) trvns_mgmtPluginOps *getMgmtPluginOps() { return &kOps; }
-
-extern "C" __attribute__((visibility("default"))) TestPluginState *testPluginState() { return &state(); }

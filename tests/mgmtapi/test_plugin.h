@@ -42,6 +42,9 @@ struct TestPluginState {
     }
 };
 
-extern "C" TestPluginState *testPluginState();
+// The test program exports this function: the state of the plug-in with
+// the given id, shared by every copy of it that the library loads.
+#define TEST_PLUGIN_STATE_REGISTRY "trvnsTestPluginState"
+extern "C" TestPluginState *trvnsTestPluginState(const char *id);
 
 #endif
