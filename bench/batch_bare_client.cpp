@@ -8,24 +8,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "trvnamespace.grpc.pb.h"
+#include "tls_stub.h"
 
 int main(int argc, char **argv) {
     if (argc != 5) {
         fprintf(stderr, "usage: %s HOST:PORT CA_PEM NAMESPACE COUNT\n", argv[0]);
         return 2;
     }
-    std::ifstream caFile(argv[2], std::ios::binary);
-    grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs.assign(std::istreambuf_iterator<char>(caFile), std::istreambuf_iterator<char>());
-    grpc::ChannelArguments arguments;
-    arguments.SetMaxReceiveMessageSize(-1);
-    auto stub = trvnamespace::TRVNamespaceServer::NewStub(
-        grpc::CreateCustomChannel(argv[1], grpc::SslCredentials(tls), arguments));
+    auto stub = tlsStub(argv[1], argv[2]);
     const std::string prefix = std::string("/") + argv[3] + "/f";
     const long count = atol(argv[4]);
 

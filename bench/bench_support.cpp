@@ -169,4 +169,18 @@ double median(std::vector<double> values) {
     return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+std::vector<Build> buildsFromArguments(int first, int argc, char **argv, const std::string &scratch) {
+    std::vector<Build> builds;
+    for (int i = first; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const size_t equals = argument.find('=');
+        if (equals == std::string::npos) fail("expected NAME=BUILD_DIR, got " + argument);
+        const std::string name = argument.substr(0, equals);
+        const std::string dir = argument.substr(equals + 1);
+        builds.push_back({name, dir + "/cli/qtrvns-mgmt",
+                          std::make_unique<PluginNamespace>(dir + "/plugins/grpc/libremoteops.so", scratch + "/" + name)});
+    }
+    return builds;
+}
+
 }  // namespace trvns_bench

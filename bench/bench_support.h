@@ -11,6 +11,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,17 @@ private:
     pid_t holder_ = -1;
     int fd_ = -1;
 };
+
+// A build under test: its program and a mount namespace holding its plug-in.
+struct Build {
+    std::string name;
+    std::string program;
+    std::unique_ptr<PluginNamespace> plugins;
+};
+
+// The builds named by arguments NAME=BUILD_DIR, from argv[first] on; each
+// gets its plug-in namespace in a folder of `scratch`.
+std::vector<Build> buildsFromArguments(int first, int argc, char **argv, const std::string &scratch);
 
 struct Sample {
     double wallMs = 0;  // from exec to reaped

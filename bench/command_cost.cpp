@@ -22,11 +22,6 @@
 namespace trvns_bench {
 namespace {
 
-struct Build {
-    std::string name;
-    std::string program;
-    std::unique_ptr<PluginNamespace> plugins;
-};
 
 struct Series {
     std::vector<double> wall, cpu, rss;
@@ -74,16 +69,7 @@ int run(int argc, char **argv) {
     Server server(argv[1], pki, scratch + "/ns.db");
     writeClientFiles(server.port(), pki.caCert);
 
-    std::vector<Build> builds;
-    for (int i = 4; i < argc; ++i) {
-        std::string spec = argv[i];
-        size_t equals = spec.find('=');
-        if (equals == std::string::npos) fail("expected NAME=BUILD_DIR, got " + spec);
-        Build build{spec.substr(0, equals), spec.substr(equals + 1) + "/cli/qtrvns-mgmt", nullptr};
-        build.plugins = std::make_unique<PluginNamespace>(spec.substr(equals + 1) + "/plugins/grpc/libremoteops.so",
-                                                          scratch + "/" + build.name);
-        builds.push_back(std::move(build));
-    }
+    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
     const std::string outFile = scratch + "/out";
     const std::vector<std::string> floorLine = {floorClient, server.address(), pki.caCert};
     auto measure = [&](const std::vector<std::string> &line, int nsFd) {

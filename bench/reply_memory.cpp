@@ -22,7 +22,10 @@ namespace {
 
 constexpr int kRuns = 3;
 
-// ENTRIES junctions in /TRVNS/MEM/big, inserted in one transaction.
+// ENTRIES junctions in /TRVNS/MEM/big, inserted in one transaction with what
+// the server keeps beside them: each junction's folder path, the
+// namespace's count and the counted runs of its listing order (runs of 512,
+// the first starting below every key), under a new listing version.
 void fillFolder(const std::string &database, long entries) {
     sqlite3 *db = nullptr;
     if (sqlite3_open(database.c_str(), &db) != SQLITE_OK) fail("cannot open " + database);
@@ -32,11 +35,20 @@ void fillFolder(const std::string &database, long entries) {
         WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < )sql" +
                       std::to_string(entries) + R"sql()
         INSERT INTO nodes(ns_id, parent_id, name, kind, size, created, modified, accessed,
-                          target_server, target_volume, target_path, target_type)
+                          target_server, target_volume, target_path, target_type, dir)
         SELECT f.ns_id, f.id, printf('junction-%08d', n.i), 2, 0, 1700000000, 1700000000, 1700000000,
-               'fileserver01', 'VOLUME01', printf('/exports/projects/%08d', n.i), 1
+               'fileserver01', 'VOLUME01', printf('/exports/projects/%08d', n.i), 1, IFNULL(f.dir, '') || '/' || f.name
         FROM n, nodes f JOIN namespaces s ON f.ns_id = s.id
         WHERE s.name = 'MEM' AND f.name = 'big' AND f.kind = 1;
+        UPDATE namespaces SET junctions = (SELECT COUNT(*) FROM nodes WHERE ns_id = namespaces.id AND kind = 2),
+                              listing_version = listing_version + 1
+            WHERE name = 'MEM';
+        DELETE FROM listing_pages WHERE ns_id = (SELECT id FROM namespaces WHERE name = 'MEM');
+        INSERT INTO listing_pages(ns_id, first_dir, first_name, count)
+        SELECT ns_id, IIF(rn = 1, '', dir), IIF(rn = 1, '', name), MIN(512, total - rn + 1)
+        FROM (SELECT ns_id, dir, name, ROW_NUMBER() OVER (ORDER BY dir, name) AS rn, COUNT(*) OVER () AS total
+              FROM nodes WHERE ns_id = (SELECT id FROM namespaces WHERE name = 'MEM') AND kind = 2)
+        WHERE (rn - 1) % 512 = 0;
         COMMIT;)sql";
     char *error = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -77,20 +89,7 @@ int run(int argc, char **argv) {
     Server server(argv[1], pki, database);
     writeClientFiles(server.port(), pki.caCert);
 
-    struct Build {
-        std::string name, program;
-        std::unique_ptr<PluginNamespace> plugins;
-    };
-    std::vector<Build> builds;
-    for (int i = 4; i < argc; ++i) {
-        std::string spec = argv[i];
-        size_t equals = spec.find('=');
-        if (equals == std::string::npos) fail("expected NAME=BUILD_DIR, got " + spec);
-        std::string dir = spec.substr(equals + 1);
-        builds.push_back({spec.substr(0, equals), dir + "/cli/qtrvns-mgmt",
-                          std::make_unique<PluginNamespace>(dir + "/plugins/grpc/libremoteops.so",
-                                                            scratch + "/" + spec.substr(0, equals))});
-    }
+    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
     const Build &first = builds[0];
     for (const char *setup : {"create -n MEM", "create -n IDLE", "create -d /TRVNS/MEM/big", "create -d /TRVNS/IDLE/empty"}) {
         std::vector<std::string> line = {first.program};

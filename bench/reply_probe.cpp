@@ -5,24 +5,16 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "trvnamespace.grpc.pb.h"
+#include "tls_stub.h"
 
 int main(int argc, char **argv) {
     if (argc != 5) {
         fprintf(stderr, "usage: %s HOST:PORT CA_PEM listall NAMESPACE | dirstat PATH\n", argv[0]);
         return 2;
     }
-    std::ifstream caFile(argv[2], std::ios::binary);
-    grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs.assign(std::istreambuf_iterator<char>(caFile), std::istreambuf_iterator<char>());
-    grpc::ChannelArguments arguments;
-    arguments.SetMaxReceiveMessageSize(-1);
-    auto stub = trvnamespace::TRVNamespaceServer::NewStub(
-        grpc::CreateCustomChannel(argv[1], grpc::SslCredentials(tls), arguments));
+    auto stub = tlsStub(argv[1], argv[2]);
     grpc::ClientContext context;
     grpc::Status status;
     size_t bytes = 0;

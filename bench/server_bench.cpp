@@ -30,29 +30,13 @@
 #include <vector>
 
 #include "trvnamespace.grpc.pb.h"
+#include "unversioned_schema.h"
 
 namespace {
 
 using namespace trvnamespace;
 using Clock = std::chrono::steady_clock;
 
-// The schema of the server from before schema versions were kept.
-const char *const kUnversionedSchema = R"sql(
-CREATE TABLE namespaces(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, deleted INTEGER NOT NULL DEFAULT 0,
-    cifs_attr TEXT NOT NULL DEFAULT '', trvns_attr TEXT NOT NULL DEFAULT '', flags INTEGER NOT NULL DEFAULT 0,
-    created INTEGER NOT NULL);
-CREATE TABLE nodes(id INTEGER PRIMARY KEY, ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
-    parent_id INTEGER REFERENCES nodes(id) ON DELETE CASCADE, name TEXT NOT NULL, kind INTEGER NOT NULL,
-    size INTEGER NOT NULL DEFAULT 0, created INTEGER NOT NULL, modified INTEGER NOT NULL, accessed INTEGER NOT NULL,
-    target_server TEXT, target_volume TEXT, target_path TEXT, target_type INTEGER);
-CREATE UNIQUE INDEX nodes_by_parent ON nodes(parent_id, name);
-CREATE INDEX nodes_by_namespace ON nodes(ns_id, kind);
-CREATE TABLE trustees(node_id INTEGER NOT NULL REFERENCES nodes(id) ON DELETE CASCADE, name TEXT NOT NULL,
-    guid TEXT NOT NULL DEFAULT '', type INTEGER NOT NULL DEFAULT 0, rights INTEGER NOT NULL DEFAULT 0,
-    PRIMARY KEY(node_id, name));
-CREATE TABLE volumes(id INTEGER PRIMARY KEY, ns_id INTEGER NOT NULL REFERENCES namespaces(id) ON DELETE CASCADE,
-    name TEXT NOT NULL, server TEXT NOT NULL, type TEXT NOT NULL, UNIQUE(ns_id, name, server, type));
-)sql";
 
 constexpr int kJunctionsPerFolder = 100;
 constexpr int kFoldersPerTop = 100;
