@@ -4,10 +4,18 @@
 // (past the table: the first argument is the word), then the arguments,
 // separated by NUL bytes.  Runs in tests/support/isolate, where the
 // tree-name file and the user table are scratch files.
+//
+// Commands that name files (export -o, --batch) run in a scratch folder
+// that is emptied before every input, so no input sees what an earlier one
+// wrote, and an export with a '/' in any argument is skipped: its output
+// file can only be a name in that folder.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +35,7 @@ const char *const kWords[] = {
     "trustee-grant",   "trustee-revoke",  "trustee-list",    "gettarget",    "list-junctions",
     "list-namespaces", "get-cifs-attr",   "set-cifs-attr",   "createnamespace", "deletenamespace",
     "purgenamespace",  "salvagenamespace", "volume",         "--help",       "-h",
+    "export",          "--batch",
 };
 constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
@@ -41,6 +50,28 @@ void writeFile(const char *path, const char *content) {
     close(fd);
 }
 
+int gScratchFd = -1;
+int gHomeFd = -1;
+
+void emptyScratch() {
+    int fd = dup(gScratchFd);
+    FUZZ_CHECK(fd >= 0);
+    DIR *dir = fdopendir(fd);
+    FUZZ_CHECK(dir != nullptr);
+    rewinddir(dir);  // the duplicate shares the offset the last listing left
+    while (const dirent *entry = readdir(dir)) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+            unlinkat(gScratchFd, entry->d_name, 0);
+        }
+    }
+    closedir(dir);
+}
+
+bool namesAFolder(const std::vector<std::string> &words) {
+    return std::any_of(words.begin() + 2, words.end(),
+                       [](const std::string &word) { return word.find('/') != std::string::npos; });
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -51,6 +82,15 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     writeFile(cli::kVelgardConfigPath, "x7q.base.tree-name = TREE\n");
     writeFile("/etc/opt/brenvik/qtrvns/uxr-users.conf", ".admin.org.TREE. = 1000\n");
     fuzzSilenceStdout();
+    int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    FUZZ_CHECK(null >= 0 && dup2(null, STDIN_FILENO) == STDIN_FILENO);  // --batch - reads nothing
+    close(null);
+    // /opt is a tmpfs of the private mount namespace: gone when the run is.
+    constexpr char kScratch[] = "/opt/fuzz-scratch";
+    FUZZ_CHECK(mkdir(kScratch, 0755) == 0 || errno == EEXIST);
+    gScratchFd = open(kScratch, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    gHomeFd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FUZZ_CHECK(gScratchFd >= 0 && gHomeFd >= 0);
     return 0;
 }
 
@@ -65,14 +105,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         words.push_back(rest.substr(start, end - start));
         start = end + 1;
     }
+    const std::string command = words.size() > 1 ? words[1] : "";
+    if (command == "export" && namesAFolder(words)) return -1;
     std::vector<char *> argv;
     for (std::string &word : words) argv.push_back(&word[0]);
     std::vector<std::string> original = words;  // handlers may permute argv
     argv.push_back(nullptr);
 
+    emptyScratch();
+    FUZZ_CHECK(fchdir(gScratchFd) == 0);
     int status = cli::dispatch(static_cast<int>(words.size()), argv.data());
     (void)status;
     fflush(stdout);
+    FUZZ_CHECK(fchdir(gHomeFd) == 0);
 
     const fuzzstub::State &stub = fuzzstub::state();
     FUZZ_CHECK(!stub.callWithoutConnection);
@@ -80,8 +125,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(stub.unfreedResults.empty());
     // Paths reach the library as the user wrote them: a whole argument, or
     // the end of one ("-pPATH", "--path=PATH").
-    // export walks the namespace and builds the paths of what it finds.
-    const bool builtPaths = original.size() > 1 && original[1] == "export";
+    // export walks the namespace and builds the paths of what it finds; a
+    // batch takes its paths from its file.
+    if (command == "--batch") return 0;
+    const bool builtPaths = command == "export";
     for (const std::string &path : stub.paths) {
         if (builtPaths) {
             FUZZ_CHECK(path.compare(0, 7, "/TRVNS/") == 0);

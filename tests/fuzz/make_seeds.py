@@ -92,7 +92,7 @@ write("plugin_replies", "status-only", b"\x08" + field(1, 17))
 WORDS = ["objstat", "list", "listJunctions", "LJ", "create", "trustee", "purge", "delete", "rename", "move",
          "trustee-grant", "trustee-revoke", "trustee-list", "gettarget", "list-junctions", "list-namespaces",
          "get-cifs-attr", "set-cifs-attr", "createnamespace", "deletenamespace", "purgenamespace",
-         "salvagenamespace", "volume", "--help", "-h"]
+         "salvagenamespace", "volume", "--help", "-h", "export", "--batch"]
 P = "/TRVNS/NS1/home"
 CLI = [
     ("objstat", ["-p", P]), ("objstat", ["--path", P, "--json"]),
@@ -113,9 +113,13 @@ CLI = [
     ("volume", ["--add", "VOL", "-s", "srv", "-t", "NFS", "-n", "NS1"]),
     ("volume", ["--modify", "VOL", "-n", "VOL2", "-s", "srv"]), ("volume", ["--remove", "VOL", "-s", "srv"]),
     ("--help", []),
+    ("export", ["-n", "NS1"]), ("export", ["-n", "NS1", "-o", "NS1.batch"]),
+    ("--batch", ["-"]), ("--batch", ["missing.batch", "--force", "--yes"]),
 ]
 for index, (word, args) in enumerate(CLI):
     for status in (0, 3):
         write("cli_options", "%02d-%s-%d" % (index, word.strip("-"), status),
               bytes([status, WORDS.index(word)]) + "\0".join(args).encode())
 write("cli_options", "unknown-word", bytes([0, 255]) + b"frobnicate\0-x")
+# A batch file of that name was once left by an earlier input's export -o.
+write("cli_options", "regression-batch-reads-no-earlier-export", b"\x98---batch\0lj")
