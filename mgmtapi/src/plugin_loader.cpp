@@ -24,6 +24,7 @@
 #include <cstring>
 #include <ctime>
 #include <time.h>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
@@ -34,6 +35,7 @@
 #include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -60,8 +62,20 @@ constexpr off_t kForeignFileBytes = 4096;
 // recent a change of the plug-in directory must be to count as one.
 constexpr auto kInstallWait = std::chrono::seconds(5);
 constexpr double kInstallSettleSeconds = 1.0;
-// How long the first load waits for the watcher to set up its watch.
+// How long the first load waits for the watcher to take its first look at
+// the plug-in directory.
 constexpr auto kWatchSetupWait = std::chrono::seconds(1);
+// How long after the library's start the watch on the plug-in directory is
+// put in place. A watch that existed costs the exiting process a wait for
+// the kernel to retire it (milliseconds, as much as a whole short command),
+// so a command that is over by then never pays it. What changed in the
+// directory meanwhile is found by comparing it with its first look.
+constexpr int kWatchArmDelayMs = 250;
+// File times come from a clock that ticks in steps of milliseconds, so a
+// file written again right after the first look may keep the time and size
+// it had then. Whatever changed this close to the first look is loaded
+// again once the watch is in place.
+constexpr long kTimeStepSlackNs = 50 * 1000 * 1000;
 // memfd names are cut to this; they only label /proc/PID/maps.
 constexpr size_t kSnapshotLabelSize = 200;
 
@@ -76,12 +90,16 @@ std::atomic<trvns_mgmtPluginOps *> gSessionOps{nullptr};
 
 std::atomic<int> gRunFlag{1};
 std::atomic<int> gWakeFd{-1};
+// Set once the watch is in place; until then a wake-up that does not stop
+// the watcher puts the watch in place at once.
+std::atomic<bool> gWatchArmed{false};
 pthread_t gWatcherThread;
 bool gWatcherStarted = false;
 pid_t gWatcherPid = 0;
 
-// The watcher tells the starting thread once its watch is in place, so the
-// first load cannot miss a file that is installed right after it.
+// The watcher tells the starting thread once it has taken its first look at
+// the directory, so the first load cannot miss a file installed right after
+// it.
 std::mutex gWatchReadyMutex;
 std::condition_variable gWatchReadyChanged;
 bool gWatchReady = false;
@@ -335,6 +353,117 @@ bool waitForWatchReady() {
     return gWatchReadyChanged.wait_for(lock, kWatchSetupWait, [] { return gWatchReady; });
 }
 
+// What the directory held at a moment: every entry but folders, with what
+// a create, a write or a rename into place changes.
+struct EntryState {
+    std::string name;
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified;
+    timespec changed;
+};
+
+bool sameTime(const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool sameState(const EntryState &a, const EntryState &b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && sameTime(a.modified, b.modified) &&
+           sameTime(a.changed, b.changed);
+}
+
+bool earlier(const timespec &a, const timespec &b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec < b.tv_sec : a.tv_nsec < b.tv_nsec;
+}
+
+const timespec &lastChange(const EntryState &entry) {
+    return earlier(entry.modified, entry.changed) ? entry.changed : entry.modified;
+}
+
+// False when the directory cannot be read (it does not exist).
+bool lookAtDirectory(std::vector<EntryState> &entries) {
+    entries.clear();
+    DIR *directory = opendir(TRVNS_PLUGIN_DIR);
+    if (directory == nullptr) return false;
+    while (const dirent *entry = readdir(directory)) {
+        struct stat st;
+        if (fstatat(dirfd(directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)) {
+            continue;
+        }
+        entries.push_back({entry->d_name, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim});
+    }
+    closedir(directory);
+    return true;
+}
+
+// The directory at one moment, and when that was.
+struct DirectoryLook {
+    std::vector<EntryState> entries;
+    timespec at;
+    bool found;  // false when the directory could not be read
+};
+
+DirectoryLook lookNow() {
+    DirectoryLook look;
+    clock_gettime(CLOCK_REALTIME, &look.at);
+    look.found = lookAtDirectory(look.entries);
+    return look;
+}
+
+// True when `entry` may have changed after `look` without showing it.
+bool changedSince(const EntryState &entry, const DirectoryLook &look) {
+    bool unchanged = std::any_of(look.entries.begin(), look.entries.end(), [&](const EntryState &old) {
+        return old.name == entry.name && sameState(old, entry);
+    });
+    if (!unchanged) return true;
+    timespec slackStart = look.at;
+    slackStart.tv_nsec -= kTimeStepSlackNs;
+    if (slackStart.tv_nsec < 0) {
+        slackStart.tv_nsec += 1000 * 1000 * 1000;
+        slackStart.tv_sec -= 1;
+    }
+    return !earlier(lastChange(entry), slackStart);
+}
+
+// Loads what was created or written in the directory since `before`, in
+// the order it changed, as the events would have come.
+void loadChangedSince(const DirectoryLook &before) {
+    std::vector<EntryState> now;
+    lookAtDirectory(now);
+    std::vector<const EntryState *> changed;
+    for (const EntryState &entry : now) {
+        if (changedSince(entry, before)) changed.push_back(&entry);
+    }
+    std::stable_sort(changed.begin(), changed.end(), [](const EntryState *a, const EntryState *b) {
+        return earlier(lastChange(*a), lastChange(*b));
+    });
+    for (const EntryState *entry : changed) {
+        if (gRunFlag.load() == 0) return;
+        loadPlugin(entry->name.c_str());
+    }
+}
+
+// Empties the wake-up counter; true when the wake-up was a stop.
+bool takeWakeUp() {
+    uint64_t count;
+    ssize_t ignored = read(gWakeFd.load(), &count, sizeof count);
+    (void)ignored;
+    return gRunFlag.load() == 0;
+}
+
+// Waits out the delay before the watch, or until a wake-up. False when the
+// watcher is to stop.
+bool waitToArm() {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWatchArmDelayMs);
+    for (;;) {
+        if (gRunFlag.load() == 0) return false;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return true;
+        pollfd wake{gWakeFd.load(), POLLIN, 0};
+        int ready = poll(&wake, wake.fd >= 0 ? 1 : 0, static_cast<int>(left.count()));
+        if (ready > 0) return !takeWakeUp();
+    }
+}
+
 // Hands every regular file named in the event buffer to loadPlugin.
 void loadFromEvents(const char *buffer, ssize_t length) {
     ssize_t offset = 0;
@@ -391,7 +520,12 @@ ActivePlugin::ActivePlugin(Use use) {
 
 ActivePlugin::~ActivePlugin() { pthread_rwlock_unlock(&gPluginLock); }
 
+void watchPluginDirectoryNow() {
+    if (!gWatchArmed.load()) wakeWatcher();
+}
+
 void awaitPluginBeingInstalled() {
+    if (!pluginActive()) watchPluginDirectoryNow();
     auto deadline = std::chrono::steady_clock::now() + kInstallWait;
     while (!pluginActive() && watcherRunsHere() && installInProgress() &&
            std::chrono::steady_clock::now() < deadline) {
@@ -486,8 +620,18 @@ TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
         announceWatchReady();
         return nullptr;
     }
-    inotify_add_watch(inotifyFd, TRVNS_PLUGIN_DIR, kWatchMask);
+    DirectoryLook firstLook = lookNow();
     announceWatchReady();
+    if (!waitToArm()) {
+        close(inotifyFd);
+        return nullptr;
+    }
+    // A directory missing at the start is never watched.
+    if (firstLook.found) {
+        inotify_add_watch(inotifyFd, TRVNS_PLUGIN_DIR, kWatchMask);
+        loadChangedSince(firstLook);
+    }
+    gWatchArmed.store(true);
 
     alignas(inotify_event) char buffer[kEventBufferSize];
     while (gRunFlag.load() != 0) {
@@ -497,7 +641,8 @@ TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
             if (errno != EINTR) TRVNS_LOG(LOG_ERR, "read failed: %s", strerror(errno));
             continue;
         }
-        if (gRunFlag.load() == 0 || (fds[1].revents & POLLIN) != 0) break;
+        if (gRunFlag.load() == 0 || ((fds[1].revents & POLLIN) != 0 && takeWakeUp())) break;
+        if ((fds[0].revents & POLLIN) == 0) continue;
         ssize_t length = read(inotifyFd, buffer, sizeof buffer);
         if (length < 0) {
             if (errno != EINTR && errno != EAGAIN) TRVNS_LOG(LOG_ERR, "read failed: %s", strerror(errno));
@@ -521,6 +666,7 @@ TRVNS_EXPORT int startPluginWatcher(void) {
     }
     int result = loadPlugin(TRVNS_DEFAULT_PLUGIN);
     if (!pluginActive()) {
+        trvns::watchPluginDirectoryNow();
         TRVNS_LOG(LOG_ERR, "plugin is not yet loaded!");
         return 0;
     }

@@ -38,6 +38,10 @@ private:
 // again, or copied over in place) the watcher is about to load one.
 void awaitPluginBeingInstalled();
 
+// Puts the watch on the plug-in directory in place without waiting out its
+// delay: a process with no plug-in wants the next one as soon as it comes.
+void watchPluginDirectoryNow();
+
 // Stops the watcher thread and waits for it (library unload).
 void joinPluginWatcher();
 

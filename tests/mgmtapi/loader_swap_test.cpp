@@ -143,6 +143,33 @@ TEST_F(PluginSwap, ASwapBetweenConnectAndOperationLeavesTheCommandOnItsPlugin) {
     EXPECT_EQ("b", activePluginId());
 }
 
+// A program's library watches the plug-in directory only a moment after it
+// started (a short command never pays for a watch at exit); what is
+// installed before then is still loaded, as is what comes after.
+TEST_F(PluginSwap, AProgramLoadsWhatIsInstalledBeforeAndAfterItsWatchBegins) {
+    const struct {
+        const char *what;
+        bool existedBefore;
+        int delayMs;
+    } cases[] = {
+        {"created at once", false, 0},
+        {"copied in place at once", true, 0},
+        {"created later", false, 600},
+        {"copied in place later", true, 600},
+    };
+    const std::string installed = kPluginDir + std::string("swapped.so");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        removeFile(installed);
+        if (c.existedBefore) copyFile(TEST_MARKER_PLUGIN_1, installed);
+        RunResult result = runProgram(TRVNS_PROBE, {"install", TEST_MARKER_PLUGIN_2, "swapped.so",
+                                                    std::to_string(c.delayMs), "2"});
+        EXPECT_EQ(0, result.status) << result.err;
+        EXPECT_EQ("active=2\n", result.out) << log().dump();
+    }
+    ASSERT_TRUE(waitForWatcherToCatchUp()) << log().dump();
+}
+
 bool constructorRan() { return access(kConstructed, F_OK) == 0; }
 
 // Every file that root or this user did not alone control is refused before
