@@ -15,6 +15,7 @@
 #include "client_settings.h"
 #include "intermediate_records.h"
 #include "trvnamespace.grpc.pb.h"
+#include "trvns_status_codes.h"
 
 class TRVNS_GrpcMgmtOps {
 public:
@@ -76,7 +77,7 @@ private:
     template <typename Request>
     int32_t callEncoded(const char *method, const Request &request, grpc::ByteBuffer &reply, int32_t failed);
 
-    static constexpr int32_t kCallFailed = 112;
+    static constexpr int32_t kCallFailed = trvns::status::kNotConnected;
 
     struct LibraryReference {
         LibraryReference();
