@@ -1,6 +1,7 @@
 #include "batch_words.h"
 
 #include <cstring>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -16,97 +17,120 @@ constexpr char kPlainCharacters[] =
 
 bool isOneOf(char c, const char *set) { return c != '\0' && strchr(set, c) != nullptr; }
 
-class Splitter {
-public:
-    explicit Splitter(const std::string &text) : text_(text) {}
-
-    SplitWords run() {
-        while (pos_ < text_.size() && out_.result == SplitWords::kComplete) step();
-        if (out_.result == SplitWords::kComplete && inWord_) out_.words.push_back(word_);
-        return out_;
-    }
-
-private:
-    void step() {
-        char c = text_[pos_++];
-        if (isOneOf(c, kBlanks)) {
-            endWord();
-        } else if (c == '#' && !inWord_) {
-            skipComment();
-        } else if (c == '\\') {
-            backslash();
-        } else if (c == '\'') {
-            singleQuoted();
-        } else if (c == '"') {
-            doubleQuoted();
-        } else if (isOneOf(c, kBadCharacters)) {
-            out_.result = SplitWords::kBadCharacter;
-        } else if (isOneOf(c, kExpansionCharacters)) {
-            out_.result = SplitWords::kExpansion;
-        } else {
-            append(c);
-        }
-    }
-    void endWord() {
-        if (inWord_) out_.words.push_back(word_);
-        word_.clear();
-        inWord_ = false;
-    }
-    void append(char c) {
-        word_ += c;
-        inWord_ = true;
-    }
-    void skipComment() {
-        while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
-    }
-    void backslash() {
-        bool lastLine = pos_ + 1 >= text_.size();
-        if (pos_ == text_.size() || (text_[pos_] == '\n' && lastLine)) {
-            out_.result = SplitWords::kIncomplete;  // the command goes on in the next line
-        } else if (text_[pos_] == '\n') {
-            ++pos_;  // a line continuation
-        } else {
-            append(text_[pos_++]);
-        }
-    }
-    void singleQuoted() {
-        size_t end = text_.find('\'', pos_);
-        if (end == std::string::npos) {
-            out_.result = SplitWords::kIncomplete;
-            return;
-        }
-        word_.append(text_, pos_, end - pos_);
-        inWord_ = true;
-        pos_ = end + 1;
-    }
-    void doubleQuoted() {
-        inWord_ = true;
-        while (pos_ < text_.size()) {
-            char c = text_[pos_++];
-            if (c == '"') return;
-            if (isOneOf(c, kExpansionCharacters)) {
-                out_.result = SplitWords::kExpansion;
-                return;
-            }
-            if (c == '\\' && pos_ < text_.size() && isOneOf(text_[pos_], kDoubleQuoteEscapes)) {
-                c = text_[pos_++];
-                if (c == '\n') continue;
-            }
-            word_ += c;
-        }
-        out_.result = SplitWords::kIncomplete;
-    }
-
-    const std::string &text_;
-    size_t pos_ = 0;
-    std::string word_;
-    bool inWord_ = false;
-    SplitWords out_;
-};
-
 }  // namespace
 
-SplitWords splitWords(const std::string &text) { return Splitter(text).run(); }
+SplitWords::Result WordSplitter::feed(const char *text, size_t length) {
+    for (size_t i = 0; i < length && refused_ == SplitWords::kComplete; ++i) take(text[i]);
+    return resultSoFar();
+}
+
+SplitWords WordSplitter::finish() {
+    SplitWords split;
+    split.result = resultSoFar();
+    if (split.result != SplitWords::kComplete) return split;
+    endWord();
+    split.words = std::move(words_);
+    return split;
+}
+
+SplitWords::Result WordSplitter::resultSoFar() const {
+    if (refused_ != SplitWords::kComplete) return refused_;
+    switch (state_) {
+    case State::kUnquoted:
+    case State::kComment: return continued_ ? SplitWords::kIncomplete : SplitWords::kComplete;
+    default: return SplitWords::kIncomplete;
+    }
+}
+
+void WordSplitter::take(char c) {
+    continued_ = false;
+    switch (state_) {
+    case State::kUnquoted: takeUnquoted(c); break;
+    case State::kBackslash: takeEscaped(c); break;
+    case State::kSingle:
+        if (c == '\'') {
+            state_ = State::kUnquoted;
+        } else {
+            word_ += c;
+        }
+        break;
+    case State::kDouble: takeInDouble(c); break;
+    case State::kDoubleBackslash: takeEscapedInDouble(c); break;
+    case State::kComment:
+        if (c == '\n') state_ = State::kUnquoted;
+        break;
+    }
+}
+
+void WordSplitter::takeUnquoted(char c) {
+    if (isOneOf(c, kBlanks)) {
+        endWord();
+    } else if (c == '#' && !inWord_) {
+        state_ = State::kComment;
+    } else if (c == '\\') {
+        state_ = State::kBackslash;
+    } else if (c == '\'') {
+        inWord_ = true;
+        state_ = State::kSingle;
+    } else if (c == '"') {
+        inWord_ = true;
+        state_ = State::kDouble;
+    } else if (isOneOf(c, kBadCharacters)) {
+        refused_ = SplitWords::kBadCharacter;
+    } else if (isOneOf(c, kExpansionCharacters)) {
+        refused_ = SplitWords::kExpansion;
+    } else {
+        append(c);
+    }
+}
+
+// After an unquoted backslash: a newline continues the command on the next
+// line (and the word, if one had begun); any other character is itself.
+void WordSplitter::takeEscaped(char c) {
+    state_ = State::kUnquoted;
+    if (c == '\n') {
+        continued_ = true;
+    } else {
+        append(c);
+    }
+}
+
+void WordSplitter::takeInDouble(char c) {
+    if (c == '"') {
+        state_ = State::kUnquoted;
+    } else if (isOneOf(c, kExpansionCharacters)) {
+        refused_ = SplitWords::kExpansion;
+    } else if (c == '\\') {
+        state_ = State::kDoubleBackslash;
+    } else {
+        word_ += c;
+    }
+}
+
+// After a backslash inside double quotes: it escapes only $ ` " \ and the
+// newline (which it removes); before any other character it stays itself.
+void WordSplitter::takeEscapedInDouble(char c) {
+    state_ = State::kDouble;
+    if (!isOneOf(c, kDoubleQuoteEscapes)) word_ += '\\';
+    if (c != '\n') word_ += c;
+}
+
+void WordSplitter::append(char c) {
+    word_ += c;
+    inWord_ = true;
+}
+
+void WordSplitter::endWord() {
+    if (inWord_) words_.push_back(std::move(word_));
+    word_.clear();
+    inWord_ = false;
+}
+
+SplitWords splitWords(const std::string &text) {
+    WordSplitter splitter;
+    splitter.feed(text.data(), text.size());
+    return splitter.finish();
+}
 
 std::string quoteWord(const std::string &word) {
     bool plain = !word.empty();

@@ -15,10 +15,42 @@ struct SplitWords {
     std::vector<std::string> words;
 };
 
-// Splits `text`, which may span several lines.  kIncomplete: an open quote
-// or a final backslash asks for the next line.  Unquoted | & ; < > ( ) { }
-// are refused as kBadCharacter, and unquoted or double-quoted $ and ` as
-// kExpansion, since nothing is expanded.
+// Splits a command whose text comes in pieces (the lines of a batch file):
+// every character is looked at once, however many lines a quoted word
+// spans.  feed() says what the text so far makes: kIncomplete while an open
+// quote or a final backslash asks for more.  Unquoted | & ; < > ( ) { } are
+// refused as kBadCharacter, and unquoted or double-quoted $ and ` as
+// kExpansion, since nothing is expanded; once refused, the rest of the text
+// is not looked at.
+class WordSplitter {
+public:
+    SplitWords::Result feed(const char *text, size_t length);
+    // The words, once feed() said kComplete; the result otherwise.
+    SplitWords finish();
+
+private:
+    enum class State { kUnquoted, kBackslash, kSingle, kDouble, kDoubleBackslash, kComment };
+
+    void take(char c);
+    void takeUnquoted(char c);
+    void takeEscaped(char c);
+    void takeInDouble(char c);
+    void takeEscapedInDouble(char c);
+    void append(char c);
+    void endWord();
+    SplitWords::Result resultSoFar() const;
+
+    State state_ = State::kUnquoted;
+    SplitWords::Result refused_ = SplitWords::kComplete;
+    // A word has begun (it may still be empty: '' is a word).
+    bool inWord_ = false;
+    // A backslash-newline was the last thing taken: the command goes on.
+    bool continued_ = false;
+    std::string word_;
+    std::vector<std::string> words_;
+};
+
+// Splits a whole command text at once.
 SplitWords splitWords(const std::string &text);
 
 // The word as a shell reads it back: as it is when it needs no quoting,

@@ -1,7 +1,6 @@
 // --batch FILE: one command per line on one connection.
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -57,46 +56,80 @@ int parseBatchArguments(int argc, char **argv, BatchSettings &settings) {
     return -1;
 }
 
+// The longest command a batch may hold.  A longer one is refused and ends
+// the batch, --force or not: so a file without newlines (a device, a
+// runaway generator) is neither held nor read to its end.
+constexpr size_t kMaxCommandBytes = size_t{1} << 20;
+
+struct BatchCommand {
+    enum Problem { kNone, kTooLong, kNulByte };
+    SplitWords split;
+    unsigned firstLine = 0;
+    Problem problem = kNone;
+};
+
 // Reads the batch one command at a time; a command may go on over several
-// lines (an open quote, a final backslash).
+// lines (an open quote, a final backslash).  A command is given back as
+// soon as a line of it holds a NUL byte (the next one starts on the line
+// after) or it grows past kMaxCommandBytes.
 class BatchReader {
 public:
     explicit BatchReader(FILE *in) : in_(in) {}
-    ~BatchReader() { free(line_); }
-    BatchReader(const BatchReader &) = delete;
-    BatchReader &operator=(const BatchReader &) = delete;
 
-    // False at the end of the batch.  `firstLine` is where the command starts.
-    bool next(SplitWords &command, unsigned &firstLine) {
-        std::string text;
+    // False at the end of the batch.
+    bool next(BatchCommand &command) {
+        command = BatchCommand{};
+        WordSplitter splitter;
+        size_t bytes = 0;
+        bool started = false;
         while (readLine()) {
-            if (text.empty()) firstLine = lineNumber_;
-            text += line_;
-            command = splitWords(text);
-            if (command.result != SplitWords::kIncomplete) return true;
+            if (!started) command.firstLine = lineNumber_;
+            started = true;
+            bytes += line_.size();
+            if (bytes > kMaxCommandBytes) {
+                command.problem = BatchCommand::kTooLong;
+                return true;
+            }
+            if (line_.find('\0') != std::string::npos) {
+                command.problem = BatchCommand::kNulByte;
+                return true;
+            }
+            if (splitter.feed(line_.data(), line_.size()) != SplitWords::kIncomplete) break;
         }
-        if (text.empty()) return false;
-        command.result = SplitWords::kIncomplete;  // the batch ended inside a word
+        if (!started) return false;
+        command.split = splitter.finish();  // still kIncomplete when the batch ended inside a word
         return true;
     }
     bool failed() const { return ferror(in_) != 0; }
 
 private:
+    // One line with its newline, or the first kMaxCommandBytes + 1 bytes of
+    // a longer one (the rest is never read).
     bool readLine() {
-        if (getline(&line_, &capacity_, in_) < 0) return false;
+        line_.clear();
+        int c = EOF;
+        while (line_.size() <= kMaxCommandBytes && (c = getc_unlocked(in_)) != EOF) {
+            line_ += static_cast<char>(c);
+            if (c == '\n') break;
+        }
+        if (line_.empty()) return false;
         ++lineNumber_;
         return true;
     }
 
     FILE *in_;
-    char *line_ = nullptr;
-    size_t capacity_ = 0;
+    std::string line_;
     unsigned lineNumber_ = 0;
 };
 
-// Refuses a line the splitter could not take; false when the words are fine.
-bool refuseLine(const SplitWords &command) {
-    switch (command.result) {
+// Refuses a command that cannot run; false when its words are fine.
+bool refuseCommand(const BatchCommand &command) {
+    switch (command.problem) {
+    case BatchCommand::kNone: break;
+    case BatchCommand::kTooLong: fprintf(stderr, msg::kCommandTooLong, kMaxCommandBytes); return true;
+    case BatchCommand::kNulByte: printError(msg::kNulInCommand); return true;
+    }
+    switch (command.split.result) {
     case SplitWords::kComplete: return false;
     case SplitWords::kIncomplete: printError(msg::kUnterminatedWord); break;
     case SplitWords::kBadCharacter: printError(msg::kBadCharacter); break;
@@ -118,16 +151,17 @@ int runWords(const std::vector<std::string> &words, const Context &context) {
 
 int runBatch(FILE *in, const BatchSettings &settings, const Context &context) {
     BatchReader reader(in);
-    SplitWords command;
-    unsigned line = 0;
+    BatchCommand command;
     int status = 0;
-    while (reader.next(command, line)) {
-        if (command.result == SplitWords::kComplete && command.words.empty()) continue;
-        status = refuseLine(command) ? kExitUsageError : runWords(command.words, context);
+    while (reader.next(command)) {
+        const bool blank = command.problem == BatchCommand::kNone &&
+                           command.split.result == SplitWords::kComplete && command.split.words.empty();
+        if (blank) continue;
+        status = refuseCommand(command) ? kExitUsageError : runWords(command.split.words, context);
         fflush(stdout);  // each command's output before the next one's, and before its failure line
         if (status == 0) continue;
-        fprintf(stderr, msg::kCommandFailed, settings.file, line);
-        if (!settings.force) return status;
+        fprintf(stderr, msg::kCommandFailed, settings.file, command.firstLine);
+        if (!settings.force || command.problem == BatchCommand::kTooLong) return status;
     }
     if (reader.failed()) {
         fprintf(stderr, msg::kCannotReadBatch, settings.file, strerror(errno));

@@ -180,6 +180,8 @@ constexpr char kBatchFileRequired[] = "Error: One batch file (or - for standard 
 constexpr char kNestedBatch[] = "Error: --batch cannot be used inside a batch.\n";
 constexpr char kUnterminatedWord[] = "Error: Unterminated quote or backslash at the end of the batch.\n";
 constexpr char kBadCharacter[] = "Error: Unquoted special character in a batch command.\n";
+constexpr char kCommandTooLong[] = "Error: Batch command longer than %zu bytes.\n";
+constexpr char kNulInCommand[] = "Error: NUL byte in a batch command.\n";
 constexpr char kNoExpansion[] = "Error: Batch commands are not expanded; quote $ and ` in single quotes.\n";
 
 // Export.

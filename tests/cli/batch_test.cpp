@@ -187,6 +187,44 @@ TEST_F(Batch, ReadsStandardInputAndRefusesWhatItCannotSplit) {
     EXPECT_EQ(1, missing.status);
 }
 
+// What the reader holds is bounded: a command longer than 1 MiB ends the
+// batch even with --force (a file without newlines is never read to its
+// end), and a NUL byte, which no argument can hold, refuses its command.
+TEST_F(Batch, RefusesCommandsItCannotHold) {
+    const std::string listed = cli({"list", "-n"}).out;
+    const std::string tooLong = "Error: Batch command longer than 1048576 bytes.\n";
+    std::string quotedLines;
+    for (int i = 0; i < 20000; ++i) quotedLines += std::string(99, 'x') + "\n";
+    struct Case {
+        const char *name;
+        std::string text;
+        std::string out;
+        std::string errAfterFile;  // the failure line's "FILE:LINE" tail
+        std::string err;
+        int status;
+    } cases[] = {
+        {"a NUL byte", std::string("create -d /TRVNS/NS1/a") + '\0' + "b\nlist -n\n", listed, ":1\n",
+         "Error: NUL byte in a batch command.\n", 0},
+        {"one long line", "list -n\ncreate -d /TRVNS/" + std::string(3 << 20, 'y') + "\nlist -n\n", listed,
+         ":2\n", tooLong, 1},
+        {"a quoted word over many lines", "list -n\n\ncreate -d '" + quotedLines + "'\nlist -n\n", listed,
+         ":3\n", tooLong, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = batchFile(c.text);
+        RunResult result = cli({"--batch", file, "--force"});
+        EXPECT_EQ(c.out, result.out);
+        EXPECT_EQ(c.err + "Command failed " + file + c.errAfterFile, result.err);
+        EXPECT_EQ(c.status, result.status);
+    }
+
+    RunResult endless = cli({"--batch", "/dev/zero", "--force"});
+    EXPECT_EQ("", endless.out);
+    EXPECT_EQ(tooLong + "Command failed /dev/zero:1\n", endless.err);
+    EXPECT_EQ(1, endless.status);
+}
+
 TEST_F(Batch, UsageTextsOfTheirOwn) {
     const std::string batchUsage = cli({"--batch", "-h"}).out;
     const std::string exportUsage = cli({"export", "--help"}).out;

@@ -56,6 +56,29 @@ TEST(BatchWords, RefusesWhatItCannotSplitAlone) {
     for (const Case &c : cases) EXPECT_EQ(c.result, splitWords(c.text).result) << c.text;
 }
 
+// A command fed in pieces (the lines of a batch) splits as the whole text
+// does, wherever the pieces are cut.
+TEST(BatchWords, PiecesSplitAsTheWholeText) {
+    const std::string texts[] = {
+        "create -d '/TRVNS/NS1/multi\nline' next\\\nword # comment\n",
+        "say \"a \\\"b\\\" c\\\nd\" 'e''f' \\\n\n",
+        "a\\ b \"open\n",
+        "x 'it'\\''s' \\",
+        "ok; not",
+    };
+    for (const std::string &text : texts) {
+        SplitWords whole = splitWords(text);
+        for (size_t cut = 0; cut <= text.size(); ++cut) {
+            WordSplitter splitter;
+            splitter.feed(text.data(), cut);
+            splitter.feed(text.data() + cut, text.size() - cut);
+            SplitWords pieces = splitter.finish();
+            EXPECT_EQ(whole.result, pieces.result) << text << " cut at " << cut;
+            EXPECT_EQ(whole.words, pieces.words) << text << " cut at " << cut;
+        }
+    }
+}
+
 TEST(BatchWords, QuotedWordsSplitBackToThemselves) {
     const std::string words[] = {"plain",   "/TRVNS/NS1/a-b_c.d", "with space", "it's", "\"double\"",
                                  "back\\",  "$HOME",              "#hash",      "",     "tab\there",

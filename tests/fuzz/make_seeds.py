@@ -123,3 +123,20 @@ for index, (word, args) in enumerate(CLI):
 write("cli_options", "unknown-word", bytes([0, 255]) + b"frobnicate\0-x")
 # A batch file of that name was once left by an earlier input's export -o.
 write("cli_options", "regression-batch-reads-no-earlier-export", b"\x98---batch\0lj")
+
+# batch_words: mode byte (even: a command text, the next byte also the cut;
+# odd: words separated by NUL bytes).
+BATCH_TEXTS = [
+    "create -d /TRVNS/NS1/home\n",
+    "create -d '/TRVNS/NS1/a b' # comment\n",
+    "create -d \"/TRVNS/NS1/it's \\\"q\\\"\"\n",
+    "create -j -n j\\ 1 -d /TRVNS/NS1 -v VOL1 -t '/multi\nline'\n",
+    "create -d /TRVNS/NS1/two\\\nlines\n",
+    "list -n; rm x\n",
+    "create -d $HOME\n",
+    "create -d 'open\n",
+]
+for index, text in enumerate(BATCH_TEXTS):
+    write("batch_words", "text-%02d" % index, bytes([0]) + text.encode())
+write("batch_words", "words-plain", b"\x01create\0-d\0/TRVNS/NS1/home")
+write("batch_words", "words-quoted", b"\x01it's\0a b\0\0$HOME\0new\nline\0back\\")
