@@ -57,6 +57,22 @@ expect "qtrvns-mgmt lj --page" "--pagenum --pagesize"
 expect "qtrvns-mgmt objstat --" "--path --json --xml --text --help"
 expect "qtrvns-mgmt set-cifs-attr -n NS1 --a" "--attr"
 expect "qtrvns-mgmt rename -o " ""
+expect "qtrvns-mgmt exp" "export"
+expect "qtrvns-mgmt export -" "-n --namespace -o --output -h --help"
+expect "qtrvns-mgmt --b" "--batch"
+expect "qtrvns-mgmt --batch setup.batch --" "--force --yes --help"
+
+# File names where a file is named: the batch file, and export's output.
+scratch=$(mktemp -d)
+touch "$scratch/setup.batch" "$scratch/other.txt"
+(
+    cd "$scratch" || exit 1
+    failures=0
+    expect "qtrvns-mgmt --batch setup" "setup.batch"
+    expect "qtrvns-mgmt export -n NS1 -o oth" "other.txt"
+    exit $failures
+) || failures=$((failures + $?))
+rm -rf "$scratch"
 
 # Every command word offered is one the program dispatches.
 for word in $(complete_line "qtrvns-mgmt "); do
@@ -67,7 +83,7 @@ for word in $(complete_line "qtrvns-mgmt "); do
 done
 for word in create list trustee purge volume objstat listJunctions lj delete rename move gettarget \
     trustee-grant trustee-revoke trustee-list list-junctions list-namespaces get-cifs-attr set-cifs-attr \
-    createnamespace deletenamespace purgenamespace salvagenamespace; do
+    createnamespace deletenamespace purgenamespace salvagenamespace export --batch; do
     grep -qw -- "$word" <<<"$(complete_line "qtrvns-mgmt ")" || {
         echo "FAIL: command word '$word' is not offered"
         failures=$((failures + 1))
