@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdio>
@@ -61,7 +62,7 @@ constexpr off_t kForeignFileBytes = 4096;
 // How long connect waits for a plug-in that is being installed, and how
 // recent a change of the plug-in directory must be to count as one.
 constexpr auto kInstallWait = std::chrono::seconds(5);
-constexpr double kInstallSettleSeconds = 1.0;
+constexpr int64_t kInstallSettleNs = 1000 * 1000 * 1000;
 // How long the first load waits for the watcher to take its first look at
 // the plug-in directory.
 constexpr auto kWatchSetupWait = std::chrono::seconds(1);
@@ -75,7 +76,7 @@ constexpr int kWatchArmDelayMs = 250;
 // file written again right after the first look may keep the time and size
 // it had then. Whatever changed this close to the first look is loaded
 // again once the watch is in place.
-constexpr long kTimeStepSlackNs = 50 * 1000 * 1000;
+constexpr int64_t kTimeStepSlackNs = 50 * 1000 * 1000;
 // memfd names are cut to this; they only label /proc/PID/maps.
 constexpr size_t kSnapshotLabelSize = 200;
 
@@ -353,6 +354,17 @@ bool waitForWatchReady() {
     return gWatchReadyChanged.wait_for(lock, kWatchSetupWait, [] { return gWatchReady; });
 }
 
+int64_t nanoseconds(const timespec &at) { return int64_t{at.tv_sec} * 1000 * 1000 * 1000 + at.tv_nsec; }
+
+int64_t realTimeNow() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
+}
+
+// When a file was last written or had its inode changed (renamed into place).
+int64_t lastChange(const struct stat &st) { return std::max(nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)); }
+
 // What the directory held at a moment: every entry but folders, with what
 // a create, a write or a rename into place changes.
 struct EntryState {
@@ -360,23 +372,14 @@ struct EntryState {
     dev_t device;
     ino_t inode;
     off_t size;
-    timespec modified;
-    timespec changed;
+    int64_t modified;
+    int64_t changed;
+    int64_t lastChange() const { return std::max(modified, changed); }
 };
 
-bool sameTime(const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
 bool sameState(const EntryState &a, const EntryState &b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && sameTime(a.modified, b.modified) &&
-           sameTime(a.changed, b.changed);
-}
-
-bool earlier(const timespec &a, const timespec &b) {
-    return a.tv_sec != b.tv_sec ? a.tv_sec < b.tv_sec : a.tv_nsec < b.tv_nsec;
-}
-
-const timespec &lastChange(const EntryState &entry) {
-    return earlier(entry.modified, entry.changed) ? entry.changed : entry.modified;
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
+           a.changed == b.changed;
 }
 
 // False when the directory cannot be read (it does not exist).
@@ -389,7 +392,8 @@ bool lookAtDirectory(std::vector<EntryState> &entries) {
         if (fstatat(dirfd(directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)) {
             continue;
         }
-        entries.push_back({entry->d_name, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim});
+        entries.push_back({entry->d_name, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim),
+                           nanoseconds(st.st_ctim)});
     }
     closedir(directory);
     return true;
@@ -398,13 +402,13 @@ bool lookAtDirectory(std::vector<EntryState> &entries) {
 // The directory at one moment, and when that was.
 struct DirectoryLook {
     std::vector<EntryState> entries;
-    timespec at;
+    int64_t at;
     bool found;  // false when the directory could not be read
 };
 
 DirectoryLook lookNow() {
     DirectoryLook look;
-    clock_gettime(CLOCK_REALTIME, &look.at);
+    look.at = realTimeNow();
     look.found = lookAtDirectory(look.entries);
     return look;
 }
@@ -414,14 +418,7 @@ bool changedSince(const EntryState &entry, const DirectoryLook &look) {
     bool unchanged = std::any_of(look.entries.begin(), look.entries.end(), [&](const EntryState &old) {
         return old.name == entry.name && sameState(old, entry);
     });
-    if (!unchanged) return true;
-    timespec slackStart = look.at;
-    slackStart.tv_nsec -= kTimeStepSlackNs;
-    if (slackStart.tv_nsec < 0) {
-        slackStart.tv_nsec += 1000 * 1000 * 1000;
-        slackStart.tv_sec -= 1;
-    }
-    return !earlier(lastChange(entry), slackStart);
+    return !unchanged || entry.lastChange() >= look.at - kTimeStepSlackNs;
 }
 
 // Loads what was created or written in the directory since `before`, in
@@ -434,7 +431,7 @@ void loadChangedSince(const DirectoryLook &before) {
         if (changedSince(entry, before)) changed.push_back(&entry);
     }
     std::stable_sort(changed.begin(), changed.end(), [](const EntryState *a, const EntryState *b) {
-        return earlier(lastChange(*a), lastChange(*b));
+        return a->lastChange() < b->lastChange();
     });
     for (const EntryState *entry : changed) {
         if (gRunFlag.load() == 0) return;
@@ -483,13 +480,10 @@ bool pluginActive() {
 // the settle time: a plug-in is being installed (deleted and created again,
 // or copied over in place) and the watcher will load it when it is done.
 bool installInProgress() {
-    timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    auto seconds = [](const timespec &at) { return static_cast<double>(at.tv_sec) + at.tv_nsec / 1e9; };
+    int64_t now = realTimeNow();
     auto changedRecently = [&](const char *path) {
         struct stat st;
-        return stat(path, &st) == 0 &&
-               seconds(now) - std::max(seconds(st.st_mtim), seconds(st.st_ctim)) < kInstallSettleSeconds;
+        return stat(path, &st) == 0 && now - lastChange(st) < kInstallSettleNs;
     };
     return changedRecently(TRVNS_PLUGIN_DIR) || changedRecently(TRVNS_PLUGIN_DIR TRVNS_DEFAULT_PLUGIN);
 }
