@@ -1,13 +1,18 @@
 #include "namespace_store.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <set>
 
+#include "printable_text.h"
 #include "status_codes.h"
 
 namespace nsserver {
@@ -101,15 +106,11 @@ constexpr int64_t kPageRows = 512;
 
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }
 
-bool isControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
-
-// Status of a stored text other than a name: no control characters, which
-// would otherwise reach an administrator's terminal raw.
-int checkText(const std::string &text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); })
-               ? kInvalid
-               : kOk;
-}
+// Status of a stored text other than a name: nothing unprintable (controls,
+// line separators, bidirectional controls, malformed UTF-8), which would
+// otherwise reach an administrator's terminal and the audit trail raw.
+// Names, paths, targets, trustees and attributes are all checked here.
+int checkText(const std::string &text) { return holdsUnprintable(text) ? kInvalid : kOk; }
 
 template <typename... Texts>
 int checkTexts(const Texts &...texts) {
@@ -124,10 +125,8 @@ int checkTexts(const Texts &...texts) {
 int checkName(const std::string &name) {
     if (name.empty() || name.size() > kMaxComponentLength) return kTooLong;
     if (name == "." || name == "..") return kInvalid;
-    for (unsigned char c : name) {
-        if (isControl(c) || c == '/' || c == '\\') return kInvalid;
-    }
-    return kOk;
+    if (name.find_first_of("/\\") != std::string::npos) return kInvalid;
+    return checkText(name);
 }
 
 int checkNamespaceName(const std::string &name) {
