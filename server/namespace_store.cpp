@@ -311,9 +311,45 @@ NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup
 }
 
 void NamespaceStore::backup(const std::string &databasePath, const std::string &file) {
-    Database source(databasePath, Database::kReadOnly);
-    Database copy(file);
-    copy.backupFrom(source);
+    // The copy holds every grant: it is always a new owner-only file, put in
+    // place by rename, so it never writes through a link into another file
+    // nor keeps the mode of a file it replaces.
+    auto refuse = [&](const std::string &why) { return DbError("will not back up to " + file + ": " + why); };
+    struct stat target {}, database {};
+    if (lstat(file.c_str(), &target) == 0) {
+        if (S_ISLNK(target.st_mode)) throw refuse("it is a symbolic link");
+        if (stat(databasePath.c_str(), &database) == 0 && target.st_dev == database.st_dev &&
+            target.st_ino == database.st_ino) {
+            throw refuse("it is the database itself");
+        }
+    }
+    const size_t slash = file.rfind('/');
+    const std::string prefix = slash == std::string::npos ? "" : file.substr(0, slash + 1);
+    const std::string folder = prefix.empty() ? "." : prefix;
+    std::string temporary = prefix + ".nsserver-backup.XXXXXX";
+    const int fd = mkstemp(&temporary[0]);  // mode 0600
+    if (fd < 0) throw DbError("cannot back up to " + file + ": " + strerror(errno));
+    try {
+        {
+            Database source(databasePath, Database::kReadOnly);
+            Database copy(temporary);
+            copy.backupFrom(source);
+        }
+        if (fsync(fd) != 0) throw DbError("cannot back up to " + file + ": " + strerror(errno));
+        if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+            throw DbError("cannot back up to " + file + ": " + strerror(errno));
+        }
+    } catch (...) {
+        close(fd);
+        unlink(temporary.c_str());
+        throw;
+    }
+    close(fd);
+    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderFd >= 0) {
+        fsync(folderFd);  // so that the rename survives a crash as well
+        close(folderFd);
+    }
 }
 
 // ---- paths -----------------------------------------------------------------

@@ -543,5 +543,92 @@ TEST_F(ServerTest, ABackupDuringABurstOfWritesHoldsEveryEarlierChange) {
     for (const std::string &name : before) EXPECT_EQ(1u, found.count(name)) << name << " is missing";
 }
 
+// The names in a folder.
+std::set<std::string> entriesOf(const std::string &folder) {
+    std::set<std::string> entries;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) entries.insert(entry.path().filename());
+    return entries;
+}
+
+TEST_F(ServerTest, ABackupIsANewOwnerOnlyFileAndNeverFollowsALink) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    const std::string folder = dir_ + "/backups";
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+    auto backupTo = [&](const std::string &file) {
+        return runProgram(TRVNS_NSSERVER, {"--database", server_->database(), "--backup", file});
+    };
+
+    // Over an existing world-readable copy: replaced by an owner-only one.
+    const std::string copy = folder + "/copy.db";
+    ASSERT_EQ(0, run("sqlite3 " + copy + " 'CREATE TABLE yesterday(x)'").status);
+    ASSERT_EQ(0, chmod(copy.c_str(), 0644));
+    RunResult replaced = backupTo(copy);
+    ASSERT_EQ(0, replaced.status) << replaced.err;
+    EXPECT_EQ(0600, modeOf(copy));
+    RunResult content = run("sqlite3 " + copy + " 'PRAGMA integrity_check' 'SELECT name FROM namespaces' "
+                            "'SELECT name FROM nodes WHERE parent_id IS NOT NULL' "
+                            "\"SELECT COUNT(*) FROM sqlite_master WHERE name = 'yesterday'\"");
+    EXPECT_EQ("ok\nNS1\nhome\n0\n", content.out) << content.err;
+    EXPECT_EQ((std::set<std::string>{"copy.db"}), entriesOf(folder));
+
+    // A link to another program's database: refused, the database untouched.
+    const std::string other = dir_ + "/other.db";
+    ASSERT_EQ(0, run("sqlite3 " + other + " 'CREATE TABLE t(x); INSERT INTO t VALUES(42)'").status);
+    ASSERT_EQ(0, chmod(other.c_str(), 0644));
+    const std::string before = readFile(other);
+    const std::string link = folder + "/linked.db";
+    ASSERT_EQ(0, symlink(other.c_str(), link.c_str()));
+    RunResult linked = backupTo(link);
+    EXPECT_EQ(1, linked.status);
+    EXPECT_EQ("trvns-nsserver: will not back up to " + link + ": it is a symbolic link\n", linked.err);
+    EXPECT_TRUE(before == readFile(other)) << "the linked database was written";
+    EXPECT_EQ(0644, modeOf(other));
+    struct stat st {};
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ((std::set<std::string>{"copy.db", "linked.db"}), entriesOf(folder));
+
+    // A dangling link is refused as well, and makes no file where it points.
+    const std::string dangling = folder + "/dangling.db";
+    ASSERT_EQ(0, symlink((dir_ + "/nowhere.db").c_str(), dangling.c_str()));
+    EXPECT_EQ(1, backupTo(dangling).status);
+    EXPECT_NE(0, access((dir_ + "/nowhere.db").c_str(), F_OK));
+
+    // The database itself is no place for its backup.
+    RunResult itself = backupTo(server_->database());
+    EXPECT_EQ(1, itself.status);
+    EXPECT_TRUE(has(itself.err, ": it is the database itself")) << itself.err;
+    EXPECT_EQ((Names{"home"}), names("/NS1"));
+}
+
+TEST_F(ServerTest, AFailedBackupLeavesNothingBehind) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    const std::string folder = dir_ + "/backups";
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+    writeFile(folder + "/kept.db", "an older copy");
+    struct Case {
+        const char *what;
+        std::string database, file;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"missing folder", server_->database(), dir_ + "/missing/copy.db",
+         "trvns-nsserver: cannot back up to " + dir_ + "/missing/copy.db: No such file or directory\n"},
+        {"missing database", dir_ + "/none.db", folder + "/kept.db", "trvns-nsserver: cannot open database "},
+        {"a folder in the way", server_->database(), folder, "trvns-nsserver: cannot back up to "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::set<std::string> before = entriesOf(dir_), inFolder = entriesOf(folder);
+        RunResult result = runProgram(TRVNS_NSSERVER, {"--database", c.database, "--backup", c.file});
+        EXPECT_EQ(1, result.status);
+        EXPECT_EQ(0u, result.err.rfind(c.message, 0)) << result.err;
+        EXPECT_EQ(before, entriesOf(dir_));
+        EXPECT_EQ(inFolder, entriesOf(folder));
+        EXPECT_EQ("an older copy", readFile(folder + "/kept.db"));
+    }
+}
+
 }  // namespace
 }  // namespace trvns_test
