@@ -4,32 +4,17 @@
 
 #include <cstdio>
 
+#include "printable_text.h"
+
 namespace nsserver {
 namespace {
-
-std::string quoted(const std::string &value) {
-    std::string text = "\"";
-    for (unsigned char c : value) {
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7f) {
-            char escape[5];
-            snprintf(escape, sizeof escape, "\\x%02x", c);
-            text += escape;
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text + "\"";
-}
 
 std::string clientSubject(const grpc::ServerContext &context) {
     std::shared_ptr<const grpc::AuthContext> auth = context.auth_context();
     if (!auth) return "-";
     std::vector<grpc::string_ref> subjects = auth->FindPropertyValues(GRPC_X509_SUBJECT_PROPERTY_NAME);
     if (subjects.empty()) return "-";
-    return quoted(std::string(subjects.front().data(), subjects.front().size()));
+    return quotedForLog(std::string(subjects.front().data(), subjects.front().size()));
 }
 
 }  // namespace
@@ -37,7 +22,7 @@ std::string clientSubject(const grpc::ServerContext &context) {
 std::string auditLine(const grpc::ServerContext &context, const char *rpc, const AuditFields &fields, int retCode) {
     std::string line =
         "trvns-nsserver: audit peer=" + context.peer() + " client=" + clientSubject(context) + " rpc=" + rpc;
-    for (const auto &field : fields) line += std::string(" ") + field.first + "=" + quoted(field.second);
+    for (const auto &field : fields) line += std::string(" ") + field.first + "=" + quotedForLog(field.second);
     return line + " retCode=" + std::to_string(retCode);
 }
 

@@ -17,7 +17,8 @@ using AuditFields = std::vector<std::pair<const char *, std::string>>;
 // The line, without its newline:
 //   trvns-nsserver: audit peer=ipv4:127.0.0.1:40112 client="CN=admin" rpc=Rename path="/NS1/a" newname="b" retCode=0
 // `client` is the subject of the client's certificate, "-" without one;
-// values are quoted, with '"', '\' and control characters escaped.
+// values are quoted by quotedForLog (printable_text.h), so that no value can
+// end the line or start another.
 std::string auditLine(const grpc::ServerContext &context, const char *rpc, const AuditFields &fields, int retCode);
 
 void writeAuditLine(const grpc::ServerContext &context, const char *rpc, const AuditFields &fields, int retCode);

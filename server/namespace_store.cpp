@@ -1,13 +1,18 @@
 #include "namespace_store.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <set>
 
+#include "printable_text.h"
 #include "status_codes.h"
 
 namespace nsserver {
@@ -101,15 +106,11 @@ constexpr int64_t kPageRows = 512;
 
 int64_t now() { return static_cast<int64_t>(time(nullptr)); }
 
-bool isControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
-
-// Status of a stored text other than a name: no control characters, which
-// would otherwise reach an administrator's terminal raw.
-int checkText(const std::string &text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); })
-               ? kInvalid
-               : kOk;
-}
+// Status of a stored text other than a name: nothing unprintable (controls,
+// line separators, bidirectional controls, malformed UTF-8), which would
+// otherwise reach an administrator's terminal and the audit trail raw.
+// Names, paths, targets, trustees and attributes are all checked here.
+int checkText(const std::string &text) { return holdsUnprintable(text) ? kInvalid : kOk; }
 
 template <typename... Texts>
 int checkTexts(const Texts &...texts) {
@@ -124,10 +125,8 @@ int checkTexts(const Texts &...texts) {
 int checkName(const std::string &name) {
     if (name.empty() || name.size() > kMaxComponentLength) return kTooLong;
     if (name == "." || name == "..") return kInvalid;
-    for (unsigned char c : name) {
-        if (isControl(c) || c == '/' || c == '\\') return kInvalid;
-    }
-    return kOk;
+    if (name.find_first_of("/\\") != std::string::npos) return kInvalid;
+    return checkText(name);
 }
 
 int checkNamespaceName(const std::string &name) {
@@ -312,9 +311,45 @@ NamespaceStore::NamespaceStore(const std::string &databasePath, UidLookup lookup
 }
 
 void NamespaceStore::backup(const std::string &databasePath, const std::string &file) {
-    Database source(databasePath, Database::kReadOnly);
-    Database copy(file);
-    copy.backupFrom(source);
+    // The copy holds every grant: it is always a new owner-only file, put in
+    // place by rename, so it never writes through a link into another file
+    // nor keeps the mode of a file it replaces.
+    auto refuse = [&](const std::string &why) { return DbError("will not back up to " + file + ": " + why); };
+    struct stat target {}, database {};
+    if (lstat(file.c_str(), &target) == 0) {
+        if (S_ISLNK(target.st_mode)) throw refuse("it is a symbolic link");
+        if (stat(databasePath.c_str(), &database) == 0 && target.st_dev == database.st_dev &&
+            target.st_ino == database.st_ino) {
+            throw refuse("it is the database itself");
+        }
+    }
+    const size_t slash = file.rfind('/');
+    const std::string prefix = slash == std::string::npos ? "" : file.substr(0, slash + 1);
+    const std::string folder = prefix.empty() ? "." : prefix;
+    std::string temporary = prefix + ".nsserver-backup.XXXXXX";
+    const int fd = mkstemp(&temporary[0]);  // mode 0600
+    if (fd < 0) throw DbError("cannot back up to " + file + ": " + strerror(errno));
+    try {
+        {
+            Database source(databasePath, Database::kReadOnly);
+            Database copy(temporary);
+            copy.backupFrom(source);
+        }
+        if (fsync(fd) != 0) throw DbError("cannot back up to " + file + ": " + strerror(errno));
+        if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+            throw DbError("cannot back up to " + file + ": " + strerror(errno));
+        }
+    } catch (...) {
+        close(fd);
+        unlink(temporary.c_str());
+        throw;
+    }
+    close(fd);
+    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderFd >= 0) {
+        fsync(folderFd);  // so that the rename survives a crash as well
+        close(folderFd);
+    }
 }
 
 // ---- paths -----------------------------------------------------------------

@@ -25,7 +25,9 @@ using UidLookup = std::function<bool(const std::string &name, uint32_t *uid)>;
 class NamespaceStore {
 public:
     NamespaceStore(const std::string &databasePath, UidLookup lookup);
-    // Writes a consistent copy of a database, which may be in use, to `file`.
+    // Writes a consistent copy of a database, which may be in use, to `file`:
+    // a new file of mode 0600 renamed into place.  Refuses a `file` that is a
+    // symbolic link or the database itself; on failure nothing is left.
     static void backup(const std::string &databasePath, const std::string &file);
 
     int createNamespace(const trvnamespace::CreateNamespaceInput &in);

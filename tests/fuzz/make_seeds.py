@@ -140,3 +140,18 @@ for index, text in enumerate(BATCH_TEXTS):
     write("batch_words", "text-%02d" % index, bytes([0]) + text.encode())
 write("batch_words", "words-plain", b"\x01create\0-d\0/TRVNS/NS1/home")
 write("batch_words", "words-quoted", b"\x01it's\0a b\0\0$HOME\0new\nline\0back\\")
+
+# printable_text: the text (a stored text or an audit value).
+PRINTABLE_TEXTS = [
+    ("plain", b"/NS1/home/a b"),
+    ("quote-backslash", b'a"b\\c'),
+    ("non-ascii", "caf\u00e9 \u540d\u524d \U0001F4C1 \u00a0\u2027\u202f".encode()),
+    ("c0-del", b"a\x00b\nc\x1b[31m\x7f"),
+    ("c1", "a\u0080\u0085\u009b\u009f".encode()),
+    ("separators", "a\u2028b\u2029c".encode()),
+    ("bidi", "gpj.\u202eexe\u2066x\u2069".encode()),
+    ("forged-line", "PROD\u2028trvns-nsserver: audit rpc=PurgeNamespace name=\"PROD\" retCode=0".encode()),
+    ("malformed", b"\x85\xc3\xe2\x80\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80\xff"),
+]
+for name, data in PRINTABLE_TEXTS:
+    write("printable_text", name, data)

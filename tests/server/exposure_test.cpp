@@ -1,9 +1,13 @@
 // The server as something reachable over the network: its command line, a
 // port already taken, client certificates, owner-only files, the audit
-// trail, refused control characters and online backups.
+// trail, refused unprintable characters and online backups.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -298,6 +302,200 @@ TEST_F(ServerTest, ControlCharactersAreRefusedInEveryStoredText) {
     EXPECT_EQ("", attr.cifsattr());
 }
 
+// One character of each class a stored text may not hold, and one next to
+// each class that it may.
+const std::pair<const char *, std::string> kUnprintable[] = {
+    {"U+0080", "\xc2\x80"},          {"U+0085 next line", "\xc2\x85"}, {"U+009B CSI", "\xc2\x9b"},
+    {"U+009F", "\xc2\x9f"},          {"U+2028", "\xe2\x80\xa8"},       {"U+2029", "\xe2\x80\xa9"},
+    {"U+202A", "\xe2\x80\xaa"},      {"U+202E", "\xe2\x80\xae"},       {"U+2066", "\xe2\x81\xa6"},
+    {"U+2069", "\xe2\x81\xa9"},
+};
+const std::pair<const char *, std::string> kPrintable[] = {
+    {"e acute", "\xc3\xa9"},          {"CJK", "\xe5\x90\x8d\xe5\x89\x8d"}, {"emoji", "\xf0\x9f\x93\x81"},
+    {"U+00A0", "\xc2\xa0"},           {"U+2027", "\xe2\x80\xa7"},          {"U+202F", "\xe2\x80\xaf"},
+};
+
+TEST_F(ServerTest, C1SeparatorsAndBidiControlsAreRefusedInEveryStoredText) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    AddVolumeEntryInput known;
+    known.set_volumename("VOL1");
+    known.set_servername("srv");
+    ASSERT_EQ(0, call(&Stub::AddVolumeEntry, known));
+    for (const auto &bad : kUnprintable) {
+        SCOPED_TRACE(bad.first);
+        const std::string text = "a" + bad.second + "b";
+        CreateNamespaceInput ns;
+        ns.set_name("NS2");
+        ns.set_attribute1(text);
+        SetNSCifsAttrInput cifs;
+        cifs.set_name_space("NS1");
+        cifs.set_cifsattr(text);
+        TrusteeGrantInput guid;
+        guid.set_path("/NS1/home");
+        guid.mutable_trustee()->set_name("alice");
+        guid.mutable_trustee()->set_guid(text);
+        AddVolumeEntryInput volumeServer;
+        volumeServer.set_volumename("VOL2");
+        volumeServer.set_servername(text);
+        AddVolumeEntryInput volumeName;
+        volumeName.set_volumename(text);
+        ModifyVolumeEntryInput newVolumeName;
+        newVolumeName.set_oldvolumename("VOL1");
+        newVolumeName.set_newvolumename(text);
+        struct Case {
+            const char *what;
+            std::function<int()> request;
+            int status;
+        };
+        const Case cases[] = {
+            {"folder name", [&] { return createFolder("/NS1/" + text); }, 122},
+            {"folder below", [&] { return createFolder("/NS1/" + text + "/x"); }, 122},
+            {"junction name", [&] { return createJunction("/NS1", text, "VOL1"); }, 122},
+            {"target volume", [&] { return createJunction("/NS1", "j1", text); }, 122},
+            {"target server", [&] { return createJunction("/NS1", "j1", "VOL1", text); }, 122},
+            {"target path", [&] { return createJunction("/NS1", "j1", "VOL1", "srv", "YAR", "/" + text); }, 122},
+            {"new name", [&] { return rename("/NS1/home", text); }, 122},
+            {"trustee name", [&] { return grant("/NS1/home", text); }, 122},
+            {"trustee guid", [&] { return call(&Stub::TrusteeGrant, guid); }, 122},
+            {"namespace attribute", [&] { return call(&Stub::CreateNamespace, ns); }, 122},
+            {"CIFS attribute", [&] { return call(&Stub::SetNSCifsAttr, cifs); }, 122},
+            {"volume server", [&] { return call(&Stub::AddVolumeEntry, volumeServer); }, 122},
+            // Volume requests answer an invalid volume name with their own code.
+            {"volume name", [&] { return call(&Stub::AddVolumeEntry, volumeName); }, 121},
+            {"new volume name", [&] { return call(&Stub::ModifyVolumeEntry, newVolumeName); }, 121},
+        };
+        for (const Case &c : cases) EXPECT_EQ(c.status, c.request()) << c.what;
+    }
+    // Nothing of it was stored.
+    EXPECT_EQ((Names{"home"}), names("/NS1"));
+    EXPECT_EQ((Names{"NS1"}), namespaces());
+    TrusteeListInput list;
+    list.set_path("/NS1/home");
+    TrusteeListReply trustees;
+    ASSERT_EQ(0, call(&Stub::TrusteeList, list, &trustees));
+    EXPECT_EQ(0, trustees.trustees_size());
+    GetNSCifsAttrInput get;
+    get.set_name_space("NS1");
+    GetNSCifsAttrReply attr;
+    ASSERT_EQ(0, call(&Stub::GetNSCifsAttr, get, &attr));
+    EXPECT_EQ("", attr.cifsattr());
+}
+
+TEST_F(ServerTest, OtherNonAsciiTextIsStoredAndReadBackAsItIs) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    Names folders;
+    for (const auto &good : kPrintable) {
+        SCOPED_TRACE(good.first);
+        const std::string text = "a" + good.second + "b";
+        ASSERT_EQ(0, createFolder("/NS1/" + text));
+        folders.push_back(text);
+        ASSERT_EQ(0, createJunction("/NS1/" + text, "j" + text, "v" + text, "s" + text, "YAR", "/p" + text));
+        ASSERT_EQ(0, grant("/NS1/" + text, "u" + text));
+        ASSERT_EQ(0, rename("/NS1/" + text + "/j" + text, "k" + text));
+
+        GetJunctionTargetInput target;
+        target.set_path("/NS1/" + text + "/k" + text);
+        GetJunctionTargetReply targets;
+        ASSERT_EQ(0, call(&Stub::GetJunctionTarget, target, &targets));
+        ASSERT_EQ(1, targets.targets_size());
+        EXPECT_EQ("s" + text, targets.targets(0).server());
+        EXPECT_EQ("v" + text, targets.targets(0).volume());
+        EXPECT_EQ("/p" + text, targets.targets(0).path());
+        TrusteeListInput list;
+        list.set_path("/NS1/" + text);
+        TrusteeListReply trustees;
+        ASSERT_EQ(0, call(&Stub::TrusteeList, list, &trustees));
+        ASSERT_EQ(1, trustees.trustees_size());
+        EXPECT_EQ("u" + text, trustees.trustees(0).name());
+        SetNSCifsAttrInput cifs;
+        cifs.set_name_space("NS1");
+        cifs.set_cifsattr("c" + text);
+        ASSERT_EQ(0, call(&Stub::SetNSCifsAttr, cifs));
+        GetNSCifsAttrInput get;
+        get.set_name_space("NS1");
+        GetNSCifsAttrReply attr;
+        ASSERT_EQ(0, call(&Stub::GetNSCifsAttr, get, &attr));
+        EXPECT_EQ("c" + text, attr.cifsattr());
+    }
+    Names listed = names("/NS1");
+    std::sort(folders.begin(), folders.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(folders, listed);
+}
+
+// The log split into lines the way Unicode does it: at LF, VT, FF, CR,
+// CR LF, the separators 1C to 1E, U+0085, U+2028 and U+2029.
+std::vector<std::string> unicodeLines(const std::string &log) {
+    static const std::vector<std::string> kBreaks = {"\r\n", "\n", "\v", "\f", "\r", "\x1c", "\x1d", "\x1e",
+                                                     "\xc2\x85", "\xe2\x80\xa8", "\xe2\x80\xa9"};
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t at = 0; at < log.size();) {
+        size_t length = 0;
+        for (const std::string &brk : kBreaks) {
+            if (log.compare(at, brk.size(), brk) == 0) {
+                length = brk.size();
+                break;
+            }
+        }
+        if (length == 0) {
+            line += log[at++];
+            continue;
+        }
+        lines.push_back(line);
+        line.clear();
+        at += length;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(ServerTest, NoStoredOrRequestedTextCanForgeAnAuditLine) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    const std::string forged =
+        "trvns-nsserver: audit peer=ipv4:127.0.0.1:1 client=- rpc=PurgeNamespace name=\"PROD\" retCode=0";
+    const std::string escaped =
+        "trvns-nsserver: audit peer=ipv4:127.0.0.1:1 client=- rpc=PurgeNamespace name=\\\"PROD\\\" retCode=0";
+    RemoveVolumeEntryInput volume;
+    volume.set_volumename("VOL\xe2\x80\xae" "1");
+    struct Case {
+        std::function<int()> request;
+        std::string line;  // what follows the client subject
+    };
+    // Names that are only looked up reach the line without the store's
+    // checks; a checked one is refused but leaves its line as well.
+    const Case cases[] = {
+        {[&] { return deleteNamespace("PROD\xe2\x80\xa8" + forged); },
+         "rpc=DeleteNamespace name=\"PROD\\u2028" + escaped + "\" retCode=-100"},
+        {[&] { return remove("/PROD\xc2\x85" + forged + "/x"); },
+         "rpc=Remove path=\"/PROD\\u0085" + escaped + "/x\" retCode=-100"},
+        {[&] { return revoke("/NS1/home", "u\xe2\x80\xa9" + forged); },
+         "rpc=TrusteeRevoke path=\"/NS1/home\" trustee=\"u\\u2029" + escaped + "\" retCode=116"},
+        {[&] { return createFolder("/NS1/home/a\xe2\x80\xa8" + forged); },
+         "rpc=CreateFolder path=\"/NS1/home/a\\u2028" + escaped + "\" retCode=122"},
+        {[&] { return call(&Stub::RemoveVolumeEntry, volume); },
+         "rpc=RemoveVolumeEntry volume=\"VOL\\u202e1\" server=\"\" retCode=129"},
+    };
+    for (const Case &c : cases) c.request();
+
+    const std::string log = server_->log();
+    std::vector<std::string> audit;
+    for (const std::string &line : unicodeLines(log)) {
+        EXPECT_FALSE(has(line, "rpc=") && line.rfind("trvns-nsserver: audit ", 0) != 0) << line;
+        if (line.rfind("trvns-nsserver: audit ", 0) == 0) audit.push_back(line);
+    }
+    ASSERT_EQ(2 + sizeof cases / sizeof cases[0], audit.size()) << log;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const std::string &line = audit[2 + i];
+        const std::string &expected = cases[i].line;
+        EXPECT_TRUE(has(line, " client=- " + expected)) << line << "\nexpected: " << expected;
+        EXPECT_EQ(line.size() - expected.size(), line.rfind(expected)) << line;
+    }
+    for (const auto &bad : kUnprintable) EXPECT_FALSE(has(log, bad.second)) << bad.first << " is in the log raw";
+}
+
 TEST_F(ServerTest, ABackupDuringABurstOfWritesHoldsEveryEarlierChange) {
     ASSERT_EQ(0, createNamespace("NS1"));
     std::mutex mutex;
@@ -343,6 +541,93 @@ TEST_F(ServerTest, ABackupDuringABurstOfWritesHoldsEveryEarlierChange) {
     Names present = names("/NS1");
     std::set<std::string> found(present.begin(), present.end());
     for (const std::string &name : before) EXPECT_EQ(1u, found.count(name)) << name << " is missing";
+}
+
+// The names in a folder.
+std::set<std::string> entriesOf(const std::string &folder) {
+    std::set<std::string> entries;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) entries.insert(entry.path().filename());
+    return entries;
+}
+
+TEST_F(ServerTest, ABackupIsANewOwnerOnlyFileAndNeverFollowsALink) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createFolder("/NS1/home"));
+    const std::string folder = dir_ + "/backups";
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+    auto backupTo = [&](const std::string &file) {
+        return runProgram(TRVNS_NSSERVER, {"--database", server_->database(), "--backup", file});
+    };
+
+    // Over an existing world-readable copy: replaced by an owner-only one.
+    const std::string copy = folder + "/copy.db";
+    ASSERT_EQ(0, run("sqlite3 " + copy + " 'CREATE TABLE yesterday(x)'").status);
+    ASSERT_EQ(0, chmod(copy.c_str(), 0644));
+    RunResult replaced = backupTo(copy);
+    ASSERT_EQ(0, replaced.status) << replaced.err;
+    EXPECT_EQ(0600, modeOf(copy));
+    RunResult content = run("sqlite3 " + copy + " 'PRAGMA integrity_check' 'SELECT name FROM namespaces' "
+                            "'SELECT name FROM nodes WHERE parent_id IS NOT NULL' "
+                            "\"SELECT COUNT(*) FROM sqlite_master WHERE name = 'yesterday'\"");
+    EXPECT_EQ("ok\nNS1\nhome\n0\n", content.out) << content.err;
+    EXPECT_EQ((std::set<std::string>{"copy.db"}), entriesOf(folder));
+
+    // A link to another program's database: refused, the database untouched.
+    const std::string other = dir_ + "/other.db";
+    ASSERT_EQ(0, run("sqlite3 " + other + " 'CREATE TABLE t(x); INSERT INTO t VALUES(42)'").status);
+    ASSERT_EQ(0, chmod(other.c_str(), 0644));
+    const std::string before = readFile(other);
+    const std::string link = folder + "/linked.db";
+    ASSERT_EQ(0, symlink(other.c_str(), link.c_str()));
+    RunResult linked = backupTo(link);
+    EXPECT_EQ(1, linked.status);
+    EXPECT_EQ("trvns-nsserver: will not back up to " + link + ": it is a symbolic link\n", linked.err);
+    EXPECT_TRUE(before == readFile(other)) << "the linked database was written";
+    EXPECT_EQ(0644, modeOf(other));
+    struct stat st {};
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ((std::set<std::string>{"copy.db", "linked.db"}), entriesOf(folder));
+
+    // A dangling link is refused as well, and makes no file where it points.
+    const std::string dangling = folder + "/dangling.db";
+    ASSERT_EQ(0, symlink((dir_ + "/nowhere.db").c_str(), dangling.c_str()));
+    EXPECT_EQ(1, backupTo(dangling).status);
+    EXPECT_NE(0, access((dir_ + "/nowhere.db").c_str(), F_OK));
+
+    // The database itself is no place for its backup.
+    RunResult itself = backupTo(server_->database());
+    EXPECT_EQ(1, itself.status);
+    EXPECT_TRUE(has(itself.err, ": it is the database itself")) << itself.err;
+    EXPECT_EQ((Names{"home"}), names("/NS1"));
+}
+
+TEST_F(ServerTest, AFailedBackupLeavesNothingBehind) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    const std::string folder = dir_ + "/backups";
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+    writeFile(folder + "/kept.db", "an older copy");
+    struct Case {
+        const char *what;
+        std::string database, file;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"missing folder", server_->database(), dir_ + "/missing/copy.db",
+         "trvns-nsserver: cannot back up to " + dir_ + "/missing/copy.db: No such file or directory\n"},
+        {"missing database", dir_ + "/none.db", folder + "/kept.db", "trvns-nsserver: cannot open database "},
+        {"a folder in the way", server_->database(), folder, "trvns-nsserver: cannot back up to "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::set<std::string> before = entriesOf(dir_), inFolder = entriesOf(folder);
+        RunResult result = runProgram(TRVNS_NSSERVER, {"--database", c.database, "--backup", c.file});
+        EXPECT_EQ(1, result.status);
+        EXPECT_EQ(0u, result.err.rfind(c.message, 0)) << result.err;
+        EXPECT_EQ(before, entriesOf(dir_));
+        EXPECT_EQ(inFolder, entriesOf(folder));
+        EXPECT_EQ("an older copy", readFile(folder + "/kept.db"));
+    }
 }
 
 }  // namespace
