@@ -383,9 +383,32 @@ int newMemfd(const char *fileName) {
     return aboveStandardStreams(memfd_create(label, flags));
 }
 
+// Where the last byte that the dynamic loader uses ends: the end of the
+// ELF header, of the program headers or of a segment's file bytes, which
+// ever is last. -1 for a file that is not a 64-bit ELF object or whose
+// headers are not all there.
+off_t loadedEnd(int fd) {
+    Elf64_Ehdr header;
+    if (pread(fd, &header, sizeof header, 0) != sizeof header || memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64) {
+        return -1;
+    }
+    uint64_t end = std::max<uint64_t>(sizeof header, header.e_phoff + uint64_t{header.e_phnum} * sizeof(Elf64_Phdr));
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
+        if (pread(fd, &segment, sizeof segment, at) != sizeof segment) return -1;
+        end = std::max(end, segment.p_offset + segment.p_filesz);
+    }
+    return static_cast<off_t>(end);
+}
+
 // Fills `snapshot` with the loadable image of `source`, cut short where the
 // file ended early. Returns the snapshot's length, -1 with errno set on
-// failure.
+// failure. The image ends with the last byte the dynamic loader uses, so
+// the same object gives the same image whatever follows it in the file,
+// and whether or not that was all written yet (its last page reads as
+// zeros past that byte, which nothing reads).
 off_t fillSnapshot(int source, const struct stat &st, int snapshot) {
     off_t length = st.st_size;
     for (const Range &range : imageRanges(source, st.st_size)) {
@@ -396,6 +419,8 @@ off_t fillSnapshot(int source, const struct stat &st, int snapshot) {
             break;
         }
     }
+    off_t used = loadedEnd(snapshot);
+    if (used >= 0 && used < length) length = used;
     if (ftruncate(snapshot, length) != 0) return -1;
     dropSectionHeaders(snapshot);
     return length;
