@@ -112,7 +112,12 @@ struct Snapshot {
 };
 // One load at a time; guards the snapshots.
 std::mutex gLoadMutex;
-std::vector<Snapshot> gSnapshots;
+// Built on first use: the library's constructor loads the default plug-in
+// before this file's objects with constructors are initialised.
+std::vector<Snapshot> &snapshots() {
+    static auto *all = new std::vector<Snapshot>;
+    return *all;
+}
 // Makes the names of private copies unique within the process.
 unsigned long gCopySequence = 0;
 void *gHandle = nullptr;
@@ -456,7 +461,7 @@ size_t digestOf(int fd, off_t length) {
 
 // The snapshot already loaded with exactly these bytes, null when none.
 const Snapshot *sameSnapshot(int fd, off_t length, size_t digest) {
-    for (const Snapshot &held : gSnapshots) {
+    for (const Snapshot &held : snapshots()) {
         if (held.length != length || held.digest != digest) continue;
         Mapping mine(fd, length);
         Mapping theirs(held.fd, held.length);
@@ -885,9 +890,9 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
         return -1;
     }
     pinLoadedObject(snapshotName);
-    gSnapshots.push_back({snapshot.get(), length, digest, handle, entry});
+    snapshots().push_back({snapshot.get(), length, digest, handle, entry});
     snapshot.keep();
-    activatePlugin(gSnapshots.back(), fileName);
+    activatePlugin(snapshots().back(), fileName);
     return 0;
 }
 
