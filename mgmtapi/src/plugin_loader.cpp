@@ -113,10 +113,12 @@ struct Snapshot {
 // One load at a time; guards the snapshots.
 std::mutex gLoadMutex;
 // Built on first use: the library's constructor loads the default plug-in
-// before this file's objects with constructors are initialised.
+// before this file's objects with constructors are initialised. Freed when
+// the library is unloaded (the snapshots themselves stay loaded).
+std::vector<Snapshot> *gSnapshotList = nullptr;
 std::vector<Snapshot> &snapshots() {
-    static auto *all = new std::vector<Snapshot>;
-    return *all;
+    if (gSnapshotList == nullptr) gSnapshotList = new std::vector<Snapshot>;
+    return *gSnapshotList;
 }
 // Makes the names of private copies unique within the process.
 unsigned long gCopySequence = 0;
@@ -693,10 +695,13 @@ struct PendingLoad {
 };
 
 // Sorts the plug-in files named in the event buffer: a file whose writer
-// closed it, or that was renamed into place, is whole and goes to `ready`;
-// one that was only created or written to is still being written and waits
-// in `pending` until nothing happened to it for the settle time. Each name
-// is in one of the two at most, in the order of its last event.
+// closed it, or that was renamed into place, was whole then and goes to
+// `ready` (in the order of those events); one that was created or written
+// to is being written and waits in `pending` until nothing happened to it
+// for the settle time. A file written again after it was whole is in
+// both: it is tried now, and again once it settled if no writer closes it
+// meanwhile (so a file replaced over and over is still tried each time
+// the watcher reads, never put off for as long as the writes go on).
 void sortEvents(const char *buffer, ssize_t length, std::vector<PendingLoad> &pending,
                 std::vector<std::string> &ready) {
     auto now = std::chrono::steady_clock::now();
@@ -709,8 +714,8 @@ void sortEvents(const char *buffer, ssize_t length, std::vector<PendingLoad> &pe
         pending.erase(std::remove_if(pending.begin(), pending.end(),
                                      [&](const PendingLoad &p) { return p.name == name; }),
                       pending.end());
-        ready.erase(std::remove(ready.begin(), ready.end(), name), ready.end());
         if ((event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0) {
+            ready.erase(std::remove(ready.begin(), ready.end(), name), ready.end());
             ready.push_back(name);
         } else {
             pending.push_back({name, now + kSettleTime});
@@ -724,7 +729,9 @@ void takeSettled(std::vector<PendingLoad> &pending, std::vector<std::string> &re
     auto now = std::chrono::steady_clock::now();
     auto settled = std::find_if(pending.begin(), pending.end(), [&](const PendingLoad &p) { return p.due > now; });
     std::vector<std::string> names;
-    for (auto it = pending.begin(); it != settled; ++it) names.push_back(it->name);
+    for (auto it = pending.begin(); it != settled; ++it) {
+        if (std::find(ready.begin(), ready.end(), it->name) == ready.end()) names.push_back(it->name);
+    }
     pending.erase(pending.begin(), settled);
     ready.insert(ready.begin(), names.begin(), names.end());
 }
@@ -802,6 +809,11 @@ void joinPluginWatcher() {
         int fd = gWakeFd.exchange(-1);
         if (fd >= 0) close(fd);
     }
+    // The list goes with the library; what it lists stays loaded, and the
+    // snapshots' descriptors stay open to keep their names taken.
+    std::lock_guard<std::mutex> loading(gLoadMutex);
+    delete gSnapshotList;
+    gSnapshotList = nullptr;
 }
 
 }  // namespace trvns
