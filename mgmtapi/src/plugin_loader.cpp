@@ -1,18 +1,24 @@
 // Loading of the transport plug-in and the watcher that reloads it when a
 // file in the plug-in directory is created or written.
 //
-// A plug-in is never mapped from its file. The loader opens the file once,
-// refuses it unless it is safe to run as this user, copies the bytes that
-// the dynamic loader maps into a sealed memfd, and dlopens that private
-// snapshot under a name of its own ("/proc/self/fd/N"). So a file that is
+// Only files named like a shared object ("NAME.so", not hidden) are
+// plug-ins, and only from a directory that nobody but root or this user can
+// change. A plug-in is never mapped from its file. The loader opens the file
+// once, refuses it unless it is safe to run as this user, copies the bytes
+// that the dynamic loader maps into a sealed memfd, and dlopens that private
+// snapshot under a name of its own ("/proc/self/fd/N"; without /proc, a copy
+// in a private folder that is removed again once mapped). So a file that is
 // overwritten in place cannot fault code mapped from it, and a name loaded
 // before maps the file's current bytes: glibc matches loaded objects by name
 // and by inode, and every snapshot is a new inode under a new name.
 //
-// Snapshots are pinned with RTLD_NODELETE once their entry is found, and
-// their descriptors stay open: their code stays mapped after a reload,
-// because threads they started (gRPC's) may still run it, and the open
-// descriptor keeps their name from being taken by a later snapshot.
+// A snapshot that loaded stays loaded for the life of the process: its
+// constructors ran and may have left pointers to its code elsewhere (the
+// gRPC plug-in hands gRPC its log function), and threads it started may
+// still run it after a reload. What keeps their number bounded is that a
+// load whose bytes equal those of a snapshot already loaded takes that
+// snapshot again instead of mapping another copy, and that the watcher
+// loads a file once its writer is done with it, not once per write.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,6 +32,8 @@
 #include <ctime>
 #include <time.h>
 #include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
@@ -36,7 +44,9 @@
 #include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -79,10 +89,39 @@ constexpr int kWatchArmDelayMs = 250;
 constexpr int64_t kTimeStepSlackNs = 50 * 1000 * 1000;
 // memfd names are cut to this; they only label /proc/PID/maps.
 constexpr size_t kSnapshotLabelSize = 200;
+// A file that is written but not closed (or created as a link) is loaded
+// once nothing happened to it for this long.
+constexpr auto kSettleTime = std::chrono::milliseconds(500);
+// Where a private copy goes when /proc is not there to name a memfd: the
+// first of these that is safe (see folderChainSafe; sticky folders such as
+// /tmp count as safe) and allows running code gets a folder of mode 0700.
+const char *const kScratchFolders[] = {"/dev/shm", "/run", "/tmp", "/var/tmp"};
 
 constexpr char kIncomplete[] = "file is incomplete (still being written?)";
 
 pthread_rwlock_t gPluginLock = PTHREAD_RWLOCK_INITIALIZER;
+// Every snapshot that loaded. Its descriptor holds the copy's bytes, so a
+// later load of the same bytes finds it, and, for a snapshot mapped
+// through /proc, keeps its name from being given to another one.
+struct Snapshot {
+    int fd;
+    off_t length;
+    size_t digest;
+    void *handle;
+    trvns_getMgmtPluginOps_fn entry;
+};
+// One load at a time; guards the snapshots.
+std::mutex gLoadMutex;
+// Built on first use: the library's constructor loads the default plug-in
+// before this file's objects with constructors are initialised. Freed when
+// the library is unloaded (the snapshots themselves stay loaded).
+std::vector<Snapshot> *gSnapshotList = nullptr;
+std::vector<Snapshot> &snapshots() {
+    if (gSnapshotList == nullptr) gSnapshotList = new std::vector<Snapshot>;
+    return *gSnapshotList;
+}
+// Makes the names of private copies unique within the process.
+unsigned long gCopySequence = 0;
 void *gHandle = nullptr;
 trvns_mgmtPluginOps *gOps = nullptr;
 char gPluginName[kNameBufferSize];
@@ -116,7 +155,7 @@ public:
 void unloadPluginLocked() {
     gSessionOps.store(nullptr);
     if (gHandle == nullptr) return;
-    dlclose(gHandle);
+    // The snapshot keeps its own reference: a snapshot stays loaded.
     memset(gPluginName, 0, sizeof gPluginName);
     gHandle = nullptr;
     gOps = nullptr;
@@ -142,6 +181,10 @@ public:
     int get() const { return fd_; }
     // Leaves the descriptor open for good.
     void keep() { fd_ = -1; }
+    void reset(int fd) {
+        if (fd_ >= 0) close(fd_);
+        fd_ = fd;
+    }
 
 private:
     int fd_;
@@ -167,8 +210,6 @@ const FileRule kFileRules[] = {
     {[](const struct stat &st) { return st.st_size > kMaxPluginSize; }, "larger than 256 MiB"},
 };
 
-constexpr char kUnsafeDirectory[] = "the plug-in directory is writable by its group or by others";
-
 // The reason `st` is refused, null when it is acceptable.
 const char *unsafeFileReason(const struct stat &st) {
     for (const FileRule &rule : kFileRules) {
@@ -177,9 +218,60 @@ const char *unsafeFileReason(const struct stat &st) {
     return nullptr;
 }
 
-bool unsafeDirectory() {
-    struct stat st;
-    return stat(TRVNS_PLUGIN_DIR, &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+// Plug-ins are shared objects by name: "NAME.so", never a hidden file. So
+// what editors, administrators and installers leave beside a plug-in is
+// never loaded: backups (libremoteops.so.bak, libremoteops.so~), dpkg's
+// libremoteops.so.dpkg-new and .dpkg-tmp, rsync's and mktemp's hidden
+// temporary files. A name never leads out of the plug-in directory.
+bool isPluginFileName(const char *name) {
+    size_t length = strlen(name);
+    return length > 3 && name[0] != '.' && strcmp(name + length - 3, ".so") == 0 && strchr(name, '/') == nullptr;
+}
+
+constexpr char kNotAPluginName[] = "not a plug-in file name (NAME.so, not hidden)";
+
+// Why a folder on the way to code this process runs is unsafe, null when
+// it is not: the rules OpenSSH applies to the folders above a key file. A
+// sticky folder (/tmp) is safe where `stickyAllowed`: nobody can remove or
+// rename what another user made in it.
+const char *unsafeFolderReason(const struct stat &st, bool stickyAllowed) {
+    if (!S_ISDIR(st.st_mode)) return "not a folder";
+    if (st.st_uid != 0 && st.st_uid != geteuid()) return "owned by a user other than root or the effective user";
+    bool sticky = (st.st_mode & S_ISVTX) != 0;
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && !(stickyAllowed && sticky)) {
+        return "writable by its group or by others";
+    }
+    return nullptr;
+}
+
+// Checks `path` and every folder above it, as written and as resolved (a
+// symbolic link on the way is judged by the folder that holds it and by
+// where it leads). A folder that does not exist is skipped: opening through
+// it fails anyway. On an unsafe folder returns false with it and the reason.
+// What is checked is the path's own folders: a folder mounted there by
+// bind is judged by its own owner and mode, and by the folders of the path
+// above it, never by those of the place it came from.
+bool folderChainSafe(const char *path, bool stickyAllowed, std::string &folder, const char *&reason) {
+    std::vector<std::string> chains{path};
+    char resolved[PATH_MAX];
+    if (realpath(path, resolved) != nullptr) chains.emplace_back(resolved);
+    for (std::string current : chains) {
+        while (current.size() > 1 && current.back() == '/') current.pop_back();
+        for (;;) {
+            struct stat st;
+            if (stat(current.c_str(), &st) == 0) {
+                reason = unsafeFolderReason(st, stickyAllowed);
+                if (reason != nullptr) {
+                    folder = current;
+                    return false;
+                }
+            }
+            size_t slash = current.rfind('/');
+            if (slash == std::string::npos || current == "/") break;
+            current = slash == 0 ? "/" : current.substr(0, slash);
+        }
+    }
+    return true;
 }
 
 // ---- The private snapshot ---------------------------------------------
@@ -285,31 +377,157 @@ void dropSectionHeaders(int fd) {
     (void)ignored;
 }
 
-// Fills a new sealed memfd with the loadable image of `source`, cut short
-// where the file ended early. On failure returns -1 with errno set.
-int takeSnapshot(int source, const struct stat &st, const char *fileName) {
+// A new memfd for a snapshot, -1 when the system has none. Where memfds
+// are not executable unless asked (vm.memfd_noexec), it asks.
+int newMemfd(const char *fileName) {
     char label[kSnapshotLabelSize];
     snprintf(label, sizeof label, "%s", fileName);
-    Descriptor snapshot(aboveStandardStreams(memfd_create(label, MFD_CLOEXEC | MFD_ALLOW_SEALING)));
-    if (snapshot.get() < 0) return -1;
+    unsigned flags = MFD_CLOEXEC | MFD_ALLOW_SEALING;
+#ifdef MFD_EXEC
+    int fd = memfd_create(label, flags | MFD_EXEC);
+    if (fd >= 0 || errno != EINVAL) return aboveStandardStreams(fd);
+#endif
+    return aboveStandardStreams(memfd_create(label, flags));
+}
+
+// Where the last byte that the dynamic loader uses ends: the end of the
+// ELF header, of the program headers or of a segment's file bytes, which
+// ever is last. -1 for a file that is not a 64-bit ELF object or whose
+// headers are not all there.
+off_t loadedEnd(int fd) {
+    Elf64_Ehdr header;
+    if (pread(fd, &header, sizeof header, 0) != sizeof header || memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64) {
+        return -1;
+    }
+    uint64_t end = std::max<uint64_t>(sizeof header, header.e_phoff + uint64_t{header.e_phnum} * sizeof(Elf64_Phdr));
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        off_t at = static_cast<off_t>(header.e_phoff + i * sizeof segment);
+        if (pread(fd, &segment, sizeof segment, at) != sizeof segment) return -1;
+        end = std::max(end, segment.p_offset + segment.p_filesz);
+    }
+    return static_cast<off_t>(end);
+}
+
+// Fills `snapshot` with the loadable image of `source`, cut short where the
+// file ended early. Returns the snapshot's length, -1 with errno set on
+// failure. The image ends with the last byte the dynamic loader uses, so
+// the same object gives the same image whatever follows it in the file,
+// and whether or not that was all written yet (its last page reads as
+// zeros past that byte, which nothing reads).
+off_t fillSnapshot(int source, const struct stat &st, int snapshot) {
     off_t length = st.st_size;
     for (const Range &range : imageRanges(source, st.st_size)) {
-        off_t reached = copyRange(source, snapshot.get(), range);
+        off_t reached = copyRange(source, snapshot, range);
         if (reached < 0) return -1;
         if (reached < range.second) {
             length = reached;
             break;
         }
     }
-    if (ftruncate(snapshot.get(), length) != 0) return -1;
-    dropSectionHeaders(snapshot.get());
-    if (fcntl(snapshot.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0) {
+    off_t used = loadedEnd(snapshot);
+    if (used >= 0 && used < length) length = used;
+    if (ftruncate(snapshot, length) != 0) return -1;
+    dropSectionHeaders(snapshot);
+    return length;
+}
+
+bool seal(int memfd) {
+    return fcntl(memfd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
+}
+
+// A snapshot's bytes, mapped for reading.
+class Mapping {
+public:
+    Mapping(int fd, off_t length) : length_(static_cast<size_t>(length)) {
+        if (length > 0) data_ = mmap(nullptr, length_, PROT_READ, MAP_PRIVATE, fd, 0);
+    }
+    ~Mapping() {
+        if (data_ != MAP_FAILED) munmap(data_, length_);
+    }
+    Mapping(const Mapping &) = delete;
+    Mapping &operator=(const Mapping &) = delete;
+    bool ok() const { return data_ != MAP_FAILED; }
+    std::string_view bytes() const { return {static_cast<const char *>(data_), length_}; }
+
+private:
+    size_t length_;
+    void *data_ = MAP_FAILED;
+};
+
+size_t digestOf(int fd, off_t length) {
+    Mapping bytes(fd, length);
+    return bytes.ok() ? std::hash<std::string_view>{}(bytes.bytes()) : 0;
+}
+
+// The snapshot already loaded with exactly these bytes, null when none.
+const Snapshot *sameSnapshot(int fd, off_t length, size_t digest) {
+    for (const Snapshot &held : snapshots()) {
+        if (held.length != length || held.digest != digest) continue;
+        Mapping mine(fd, length);
+        Mapping theirs(held.fd, held.length);
+        if (mine.ok() && theirs.ok() && mine.bytes() == theirs.bytes()) return &held;
+    }
+    return nullptr;
+}
+
+// True when /proc names the descriptor `fd` as `name`: dlopen can map it.
+bool procNames(int fd, char *name, size_t size) {
+    snprintf(name, size, "/proc/self/fd/%d", fd);
+    struct stat viaProc;
+    struct stat direct;
+    return stat(name, &viaProc) == 0 && fstat(fd, &direct) == 0 && viaProc.st_dev == direct.st_dev &&
+           viaProc.st_ino == direct.st_ino;
+}
+
+// A snapshot file in a folder of this process's own, for a system without
+// /proc (or without memfds). It is removed, with its folder, once dlopen
+// has mapped it or failed; the name is never used twice in the process, so
+// glibc never takes it for a snapshot loaded before.
+class PrivateCopy {
+public:
+    PrivateCopy() = default;
+    ~PrivateCopy() {
+        if (!path_.empty()) unlink(path_.c_str());
+        if (!folder_.empty()) rmdir(folder_.c_str());
+    }
+    PrivateCopy(const PrivateCopy &) = delete;
+    PrivateCopy &operator=(const PrivateCopy &) = delete;
+
+    // Creates the file, empty, and returns a read-write descriptor of it; -1
+    // when no scratch folder is usable.
+    int create(const char *fileName) {
+        for (const char *base : kScratchFolders) {
+            std::string unsafeFolder;
+            const char *reason;
+            struct statvfs fs;
+            if (!folderChainSafe(base, true, unsafeFolder, reason) || statvfs(base, &fs) != 0 ||
+                (fs.f_flag & ST_NOEXEC) != 0) {
+                continue;
+            }
+            std::string folder = std::string(base) + "/trvns-plugin-XXXXXX";
+            if (mkdtemp(&folder[0]) == nullptr) continue;
+            folder_ = folder;
+            path_ = folder + "/" + std::to_string(++gCopySequence) + "-" + fileName;
+            int fd = aboveStandardStreams(open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0500));
+            if (fd >= 0) return fd;
+            path_.clear();
+            rmdir(folder_.c_str());
+            folder_.clear();
+        }
         return -1;
     }
-    int fd = snapshot.get();
-    snapshot.keep();
-    return fd;
-}
+    const char *path() const { return path_.c_str(); }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+constexpr char kNoPrivateName[] =
+    "cannot map a private copy: /proc/self/fd is not available and no folder for a copy is usable "
+    "(safe, allowing execution: /dev/shm, /run, /tmp, /var/tmp)";
 
 // dlerror() names the snapshot; the log names the file it was taken from.
 void dlerrorFor(const char *snapshotName, const char *path, char *text, size_t size) {
@@ -328,6 +546,15 @@ void dlerrorFor(const char *snapshotName, const char *path, char *text, size_t s
 void pinLoadedObject(const char *name) {
     void *pinned = dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
     if (pinned != nullptr) dlclose(pinned);
+}
+
+// Makes `snapshot` the active plug-in, loaded as `fileName`. The entry
+// function runs with the plug-in lock held.
+void activatePlugin(const Snapshot &snapshot, const char *fileName) {
+    WriteLock lock;
+    gHandle = snapshot.handle;
+    gOps = snapshot.entry();
+    snprintf(gPluginName, sizeof gPluginName, "%s", fileName);
 }
 
 // ---- The watcher ------------------------------------------------------
@@ -428,7 +655,7 @@ void loadChangedSince(const DirectoryLook &before) {
     lookAtDirectory(now);
     std::vector<const EntryState *> changed;
     for (const EntryState &entry : now) {
-        if (changedSince(entry, before)) changed.push_back(&entry);
+        if (isPluginFileName(entry.name.c_str()) && changedSince(entry, before)) changed.push_back(&entry);
     }
     std::stable_sort(changed.begin(), changed.end(), [](const EntryState *a, const EntryState *b) {
         return a->lastChange() < b->lastChange();
@@ -461,14 +688,60 @@ bool waitToArm() {
     }
 }
 
-// Hands every regular file named in the event buffer to loadPlugin.
-void loadFromEvents(const char *buffer, ssize_t length) {
+// A plug-in file that is being written: loaded once it settled.
+struct PendingLoad {
+    std::string name;
+    std::chrono::steady_clock::time_point due;
+};
+
+// Sorts the plug-in files named in the event buffer: a file whose writer
+// closed it, or that was renamed into place, was whole then and goes to
+// `ready` (in the order of those events); one that was created or written
+// to is being written and waits in `pending` until nothing happened to it
+// for the settle time. A file written again after it was whole is in
+// both: it is tried now, and again once it settled if no writer closes it
+// meanwhile (so a file replaced over and over is still tried each time
+// the watcher reads, never put off for as long as the writes go on).
+void sortEvents(const char *buffer, ssize_t length, std::vector<PendingLoad> &pending,
+                std::vector<std::string> &ready) {
+    auto now = std::chrono::steady_clock::now();
     ssize_t offset = 0;
     while (offset + static_cast<ssize_t>(sizeof(inotify_event)) <= length) {
         const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
-        if (event->len != 0 && (event->mask & IN_ISDIR) == 0) loadPlugin(event->name);
         offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (event->len == 0 || (event->mask & IN_ISDIR) != 0 || !isPluginFileName(event->name)) continue;
+        std::string name = event->name;
+        pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                     [&](const PendingLoad &p) { return p.name == name; }),
+                      pending.end());
+        if ((event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0) {
+            ready.erase(std::remove(ready.begin(), ready.end(), name), ready.end());
+            ready.push_back(name);
+        } else {
+            pending.push_back({name, now + kSettleTime});
+        }
     }
+}
+
+// Moves the pending files that settled to the front of `ready`: their
+// last event came before any of those just read.
+void takeSettled(std::vector<PendingLoad> &pending, std::vector<std::string> &ready) {
+    auto now = std::chrono::steady_clock::now();
+    auto settled = std::find_if(pending.begin(), pending.end(), [&](const PendingLoad &p) { return p.due > now; });
+    std::vector<std::string> names;
+    for (auto it = pending.begin(); it != settled; ++it) {
+        if (std::find(ready.begin(), ready.end(), it->name) == ready.end()) names.push_back(it->name);
+    }
+    pending.erase(pending.begin(), settled);
+    ready.insert(ready.begin(), names.begin(), names.end());
+}
+
+// How long poll may wait: until the first pending file settles.
+int pollTimeout(const std::vector<PendingLoad> &pending) {
+    if (pending.empty()) return -1;
+    auto left = pending.front().due - std::chrono::steady_clock::now();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
+    return ms < 0 ? 0 : static_cast<int>(ms);
 }
 
 bool pluginActive() {
@@ -536,6 +809,11 @@ void joinPluginWatcher() {
         int fd = gWakeFd.exchange(-1);
         if (fd >= 0) close(fd);
     }
+    // The list goes with the library; what it lists stays loaded, and the
+    // snapshots' descriptors stay open to keep their names taken.
+    std::lock_guard<std::mutex> loading(gLoadMutex);
+    delete gSnapshotList;
+    gSnapshotList = nullptr;
 }
 
 }  // namespace trvns
@@ -543,8 +821,19 @@ void joinPluginWatcher() {
 extern "C" {
 
 TRVNS_EXPORT int loadPlugin(const char *fileName) {
+    if (fileName == nullptr) fileName = "";
     char path[kPathBufferSize];
     snprintf(path, sizeof path, "%s%s", TRVNS_PLUGIN_DIR, fileName);
+    if (!isPluginFileName(fileName)) {
+        TRVNS_LOG(LOG_ERR, "refusing plug-in %s: %s", path, kNotAPluginName);
+        return -1;
+    }
+    std::string unsafeFolder;
+    const char *unsafe = nullptr;
+    if (!folderChainSafe(TRVNS_PLUGIN_DIR, false, unsafeFolder, unsafe)) {
+        TRVNS_LOG(LOG_ERR, "refusing plug-in %s: folder %s is %s", path, unsafeFolder.c_str(), unsafe);
+        return -1;
+    }
 
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused.
     Descriptor file(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -558,22 +847,45 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
         TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, strerror(errno));
         return -1;
     }
-    const char *unsafe = unsafeDirectory() ? kUnsafeDirectory : unsafeFileReason(st);
+    unsafe = unsafeFileReason(st);
     if (unsafe != nullptr) {
         TRVNS_LOG(LOG_ERR, "refusing plug-in %s: %s", path, unsafe);
         return -1;
     }
-    Descriptor snapshot(takeSnapshot(file.get(), st, fileName));
-    if (snapshot.get() < 0) {
-        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: cannot take a private copy: %s", path, strerror(errno));
+
+    std::lock_guard<std::mutex> loading(gLoadMutex);
+    PrivateCopy copy;
+    Descriptor snapshot(newMemfd(fileName));
+    bool sealable = snapshot.get() >= 0;
+    if (!sealable) snapshot.reset(copy.create(fileName));
+    off_t length = snapshot.get() < 0 ? -1 : fillSnapshot(file.get(), st, snapshot.get());
+    if (length < 0 || (sealable && !seal(snapshot.get()))) {
+        const char *why = snapshot.get() < 0 ? "no memfd and no usable folder for a copy" : strerror(errno);
+        TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: cannot take a private copy: %s", path, why);
         return -1;
     }
     if (!elfSegmentsPresent(snapshot.get())) {
         TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, kIncomplete);
         return -1;
     }
-    char snapshotName[32];
-    snprintf(snapshotName, sizeof snapshotName, "/proc/self/fd/%d", snapshot.get());
+    size_t digest = digestOf(snapshot.get(), length);
+    if (const Snapshot *same = sameSnapshot(snapshot.get(), length, digest)) {
+        activatePlugin(*same, fileName);
+        return 0;
+    }
+
+    char procName[32];
+    const char *snapshotName = procName;
+    if (!sealable) {
+        snapshotName = copy.path();
+    } else if (!procNames(snapshot.get(), procName, sizeof procName)) {
+        Descriptor placed(copy.create(fileName));
+        if (placed.get() < 0 || copyRange(snapshot.get(), placed.get(), {0, length}) != length) {
+            TRVNS_LOG(LOG_ERR, "dlopen(%s) failed: %s", path, kNoPrivateName);
+            return -1;
+        }
+        snapshotName = copy.path();
+    }
     void *handle = dlopen(snapshotName, RTLD_NOW);
     if (handle == nullptr) {
         char error[kPathBufferSize * 2];
@@ -590,15 +902,9 @@ TRVNS_EXPORT int loadPlugin(const char *fileName) {
         return -1;
     }
     pinLoadedObject(snapshotName);
+    snapshots().push_back({snapshot.get(), length, digest, handle, entry});
     snapshot.keep();
-
-    WriteLock lock;
-    void *previous = gHandle;
-    gHandle = nullptr;  // unloadPlugin would end the session; a reload keeps it
-    if (previous != nullptr) dlclose(previous);
-    gHandle = handle;
-    gOps = entry();
-    snprintf(gPluginName, sizeof gPluginName, "%s", fileName);
+    activatePlugin(snapshots().back(), fileName);
     return 0;
 }
 
@@ -628,21 +934,29 @@ TRVNS_EXPORT void *watchPlugins(void * /*arg*/) {
     gWatchArmed.store(true);
 
     alignas(inotify_event) char buffer[kEventBufferSize];
+    std::vector<PendingLoad> pending;
     while (gRunFlag.load() != 0) {
         pollfd fds[2] = {{inotifyFd, POLLIN, 0}, {gWakeFd.load(), POLLIN, 0}};
-        int ready = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
+        int ready = poll(fds, fds[1].fd >= 0 ? 2 : 1, pollTimeout(pending));
         if (ready < 0) {
             if (errno != EINTR) TRVNS_LOG(LOG_ERR, "read failed: %s", strerror(errno));
             continue;
         }
         if (gRunFlag.load() == 0 || ((fds[1].revents & POLLIN) != 0 && takeWakeUp())) break;
-        if ((fds[0].revents & POLLIN) == 0) continue;
-        ssize_t length = read(inotifyFd, buffer, sizeof buffer);
-        if (length < 0) {
-            if (errno != EINTR && errno != EAGAIN) TRVNS_LOG(LOG_ERR, "read failed: %s", strerror(errno));
-            continue;
+        std::vector<std::string> whole;
+        if ((fds[0].revents & POLLIN) != 0) {
+            ssize_t length = read(inotifyFd, buffer, sizeof buffer);
+            if (length < 0) {
+                if (errno != EINTR && errno != EAGAIN) TRVNS_LOG(LOG_ERR, "read failed: %s", strerror(errno));
+                continue;
+            }
+            sortEvents(buffer, length, pending, whole);
         }
-        loadFromEvents(buffer, length);
+        takeSettled(pending, whole);
+        for (const std::string &name : whole) {
+            if (gRunFlag.load() == 0) break;
+            loadPlugin(name.c_str());
+        }
     }
     close(inotifyFd);
     return nullptr;

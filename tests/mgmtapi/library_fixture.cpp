@@ -46,7 +46,8 @@ bool waitForActivePlugin(const std::string &id) {
 
 bool waitForWatcherToCatchUp() {
     static int round = 0;
-    std::string name = "catch-up-" + std::to_string(++round) + ".txt";
+    // Named as a plug-in, or the watcher would not look at it.
+    std::string name = "catch-up-" + std::to_string(++round) + ".so";
     std::string staged = "/opt/brenvik/" + name;
     std::string installed = std::string(kPluginDir) + name;
     writeFile(staged, "not a plug-in\n");

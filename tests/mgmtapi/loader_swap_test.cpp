@@ -17,7 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const char *const kMarkerPlugin[] = {nullptr, TEST_MARKER_PLUGIN_1, TEST_MARKER_PLUGIN_2, TEST_MARKER_PLUGIN_3};
+const char *const kMarkerPlugin[] = {nullptr, TEST_MARKER_PLUGIN_1, TEST_MARKER_PLUGIN_2, TEST_MARKER_PLUGIN_3,
+                                     TEST_MARKER_PLUGIN_4};
 constexpr char kConstructed[] = "/opt/brenvik/marker-plugins-constructed";
 
 enum class Install { kRename, kCopyInPlace, kDeleteThenCreate };
@@ -172,8 +173,8 @@ TEST_F(PluginSwap, AProgramLoadsWhatIsInstalledBeforeAndAfterItsWatchBegins) {
 
 bool constructorRan() { return access(kConstructed, F_OK) == 0; }
 
-// Every file that root or this user did not alone control is refused before
-// it is mapped: logged at error priority with its path and reason, its
+// Every file that root or this user did not alone control (the file, its
+// folder or a folder above it) is refused before it is mapped: logged at error priority with its path and reason, its
 // constructor never runs and the active plug-in stays.
 TEST_F(PluginSwap, UnsafeFilesAreRefusedBeforeTheyAreMapped) {
     const std::string staged = "/opt/brenvik/unsafe.so";
@@ -199,9 +200,32 @@ TEST_F(PluginSwap, UnsafeFilesAreRefusedBeforeTheyAreMapped) {
              if (chown(s.c_str(), 65534, 65534) != 0) ADD_FAILURE() << "chown";
              rename(s.c_str(), i.c_str());
          }},
-        {"directory of mode 777", "in-open-dir.so", "the plug-in directory is writable by its group or by others",
+        {"directory of mode 777", "in-open-dir.so", "folder /opt/brenvik/qtrvns/plugins is writable by its group or by others",
          [](const std::string &s, const std::string &i) {
              chmod(kPluginDir, 0777);
+             rename(s.c_str(), i.c_str());
+         }},
+        {"directory owned by nobody", "in-nobodys-dir.so",
+         "folder /opt/brenvik/qtrvns/plugins is owned by a user other than root or the effective user",
+         [](const std::string &s, const std::string &i) {
+             if (chown(kPluginDir, 65534, 65534) != 0) ADD_FAILURE() << "chown";
+             rename(s.c_str(), i.c_str());
+         }},
+        {"a folder above of mode 775", "under-group-dir.so", "folder /opt/brenvik is writable by its group or by others",
+         [](const std::string &s, const std::string &i) {
+             chmod("/opt/brenvik", 0775);
+             rename(s.c_str(), i.c_str());
+         }},
+        {"a sticky folder above of mode 1777", "under-sticky-dir.so",
+         "folder /opt/brenvik/qtrvns is writable by its group or by others",
+         [](const std::string &s, const std::string &i) {
+             chmod("/opt/brenvik/qtrvns", 01777);
+             rename(s.c_str(), i.c_str());
+         }},
+        {"a folder above owned by nobody", "under-nobodys-dir.so",
+         "folder /opt/brenvik is owned by a user other than root or the effective user",
+         [](const std::string &s, const std::string &i) {
+             if (chown("/opt/brenvik", 65534, 65534) != 0) ADD_FAILURE() << "chown";
              rename(s.c_str(), i.c_str());
          }},
         {"link to a world-writable file", "link.so", "writable by its group or by others",
@@ -220,10 +244,12 @@ TEST_F(PluginSwap, UnsafeFilesAreRefusedBeforeTheyAreMapped) {
          }},
     };
 
-    // The same file installed safely does run its constructor.
+    // The same file installed safely does run its constructor. (Marker 4
+    // serves this test alone: a snapshot that was loaded before would be
+    // taken again, without running constructors.)
     removeFile(kConstructed);
-    install(1, "swapped.so", Install::kRename);
-    ASSERT_TRUE(waitForMarker(1)) << log().dump();
+    install(4, "swapped.so", Install::kRename);
+    ASSERT_TRUE(waitForMarker(4)) << log().dump();
     ASSERT_TRUE(constructorRan());
     ASSERT_EQ(0, loadPlugin(kPluginA));
 
@@ -231,7 +257,7 @@ TEST_F(PluginSwap, UnsafeFilesAreRefusedBeforeTheyAreMapped) {
         SCOPED_TRACE(c.what);
         std::string installed = dir + c.name;
         removeFile(kConstructed);
-        copyFile(TEST_MARKER_PLUGIN_1, staged);
+        copyFile(TEST_MARKER_PLUGIN_4, staged);
         log().clear();
         c.prepare(staged, installed);
         std::string line = "refusing plug-in " + installed + ": " + c.reason;
@@ -245,7 +271,10 @@ TEST_F(PluginSwap, UnsafeFilesAreRefusedBeforeTheyAreMapped) {
         EXPECT_EQ("a", activePluginId());
         removeFile(installed);
         removeFile(staged);
-        chmod(kPluginDir, 0755);
+        for (const char *folder : {"/opt/brenvik", "/opt/brenvik/qtrvns", kPluginDir}) {
+            chmod(folder, 0755);
+            if (chown(folder, 0, 0) != 0) ADD_FAILURE() << "chown " << folder;
+        }
     }
     ASSERT_TRUE(waitForWatcherToCatchUp()) << log().dump();
     EXPECT_FALSE(constructorRan());

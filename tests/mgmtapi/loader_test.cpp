@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <syslog.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "library_fixture.h"
@@ -53,16 +55,74 @@ TEST_F(LibraryTest, WatcherLoadsACopiedPlugin) {
 }
 
 TEST_F(LibraryTest, TextFileOrFolderDoesNotDisplaceThePlugin) {
-    writeFile("/opt/brenvik/qtrvns/plugins/notes.txt", "not a plug-in\n");
-    ASSERT_TRUE(log().waitFor("dlopen(/opt/brenvik/qtrvns/plugins/notes.txt) failed")) << log().dump();
-    ASSERT_EQ(0, mkdir("/opt/brenvik/qtrvns/plugins/subdir", 0755));
-    writeFile("/opt/brenvik/qtrvns/plugins/marker.txt", "x");
-    ASSERT_TRUE(log().waitFor("plugins/marker.txt) failed"));
+    writeFile("/opt/brenvik/qtrvns/plugins/notes.so", "not a plug-in\n");
+    ASSERT_TRUE(log().waitFor("dlopen(/opt/brenvik/qtrvns/plugins/notes.so) failed")) << log().dump();
+    ASSERT_EQ(0, mkdir("/opt/brenvik/qtrvns/plugins/subdir.so", 0755));
+    writeFile("/opt/brenvik/qtrvns/plugins/marker.so", "x");
+    ASSERT_TRUE(log().waitFor("plugins/marker.so) failed"));
     EXPECT_FALSE(log().contains("plugins/subdir")) << log().dump();
     EXPECT_EQ("a", activePluginId());
-    removeFile("/opt/brenvik/qtrvns/plugins/notes.txt");
-    removeFile("/opt/brenvik/qtrvns/plugins/marker.txt");
-    rmdir("/opt/brenvik/qtrvns/plugins/subdir");
+    removeFile("/opt/brenvik/qtrvns/plugins/notes.so");
+    removeFile("/opt/brenvik/qtrvns/plugins/marker.so");
+    rmdir("/opt/brenvik/qtrvns/plugins/subdir.so");
+}
+
+// Only "NAME.so" files are plug-ins: a working plug-in left beside the
+// active one under a backup's, a hidden file's or an installer's temporary
+// name is never loaded, however it got there, and loading it by name is
+// refused with a log line.
+TEST_F(LibraryTest, OnlyFilesNamedAsPluginsAreLoaded) {
+    const char *const names[] = {
+        "libremoteops.so.bak", "libremoteops.so~",        "libremoteops.so.dpkg-new", "libremoteops.so.dpkg-tmp",
+        ".libremoteops.so",    ".libremoteops.so.Xy12Ab", "libremoteops.so.1",        "plugin_b.txt",
+        "libremoteops.bak",    ".so",
+    };
+    for (const char *name : names) {
+        SCOPED_TRACE(name);
+        std::string installed = std::string(kPluginDir) + name;
+        copyFile(TEST_PLUGIN_B, installed);  // written in place
+        installPlugin(TEST_PLUGIN_B, name);  // and renamed into place
+    }
+    ASSERT_TRUE(waitForWatcherToCatchUp()) << log().dump();
+    std::this_thread::sleep_for(700ms);  // past the time a file takes to settle
+    ASSERT_TRUE(waitForWatcherToCatchUp()) << log().dump();
+    EXPECT_EQ("a", activePluginId());
+    for (const char *name : names) {
+        SCOPED_TRACE(name);
+        std::string installed = std::string(kPluginDir) + name;
+        EXPECT_FALSE(log().contains(installed)) << log().dump();
+        EXPECT_EQ(-1, loadPlugin(name));
+        auto line = log().find("refusing plug-in " + installed + ": not a plug-in file name (NAME.so, not hidden)");
+        ASSERT_NE(nullptr, line) << log().dump();
+        EXPECT_EQ(LOG_ERR, line->priority);
+        removeFile(installed);
+    }
+    EXPECT_EQ(-1, loadPlugin("../plugins/plugin_b.so"));  // never leads out of the directory
+    EXPECT_EQ("a", activePluginId());
+    // The same file under a plug-in's name is loaded.
+    installPlugin(TEST_PLUGIN_B, "plugin-b-copy.so");
+    EXPECT_TRUE(waitForActivePlugin("b")) << log().dump();
+    removeFile(std::string(kPluginDir) + "plugin-b-copy.so");
+}
+
+// A plug-in written slowly, chunk by chunk, is loaded once its writer is
+// done, not tried on every write meanwhile.
+TEST_F(LibraryTest, APluginBeingWrittenIsLoadedOnceItIsWhole) {
+    std::string image = readFile(TEST_PLUGIN_B);
+    std::string installed = std::string(kPluginDir) + "slow.so";
+    {
+        std::ofstream out(installed, std::ios::binary | std::ios::trunc);
+        for (size_t at = 0; at < image.size(); at += 4096) {
+            out.write(image.data() + at, static_cast<std::streamsize>(std::min<size_t>(4096, image.size() - at)));
+            out.flush();
+            std::this_thread::sleep_for(2ms);
+        }
+    }
+    EXPECT_TRUE(waitForActivePlugin("b")) << log().dump();
+    ASSERT_TRUE(waitForWatcherToCatchUp()) << log().dump();
+    EXPECT_FALSE(log().contains("slow.so) failed")) << log().dump();
+    EXPECT_EQ("b", activePluginId());
+    removeFile(installed);
 }
 
 // A plug-in caught part-way through being copied in is refused before
