@@ -225,6 +225,44 @@ TEST_F(Batch, RefusesCommandsItCannotHold) {
     EXPECT_EQ(1, endless.status);
 }
 
+// A command may be 1 MiB long exactly, counted without the newline that
+// ends it and with those inside it; one byte more ends the batch.
+TEST_F(Batch, HoldsACommandOfExactlyOneMebibyte) {
+    constexpr size_t kLongest = size_t{1} << 20;
+    const std::string listed = cli({"list", "-n"}).out;
+    // `head` followed by a comment, `bytes` long in all.
+    auto padded = [](const std::string &head, size_t bytes) {
+        return head + " #" + std::string(bytes - head.size() - 2, 'x');
+    };
+    struct Case {
+        const char *name;
+        std::string command;
+        const char *end;  // what follows the command in the file
+        bool held;
+    } cases[] = {
+        {"one line of 1 MiB", padded("list -n", kLongest), "\nlist -n\n", true},
+        {"one line of 1 MiB and a byte", padded("list -n", kLongest + 1), "\nlist -n\n", false},
+        {"the last line, 1 MiB without a newline", padded("list -n", kLongest), "", true},
+        {"the last line, 1 MiB and a byte without a newline", padded("list -n", kLongest + 1), "", false},
+        {"two lines of 1 MiB", padded("list \\\n-n", kLongest), "\nlist -n\n", true},
+        {"two lines of 1 MiB and a byte", padded("list \\\n-n", kLongest + 1), "\nlist -n\n", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = batchFile(c.command + c.end);
+        RunResult result = cli({"--batch", file, "--force"});
+        if (c.held) {
+            EXPECT_EQ(*c.end != '\0' ? listed + listed : listed, result.out);
+            EXPECT_EQ("", result.err);
+            EXPECT_EQ(0, result.status);
+        } else {
+            EXPECT_EQ("", result.out);
+            EXPECT_EQ("Error: Batch command longer than 1048576 bytes.\nCommand failed " + file + ":1\n", result.err);
+            EXPECT_EQ(1, result.status);
+        }
+    }
+}
+
 TEST_F(Batch, UsageTextsOfTheirOwn) {
     const std::string batchUsage = cli({"--batch", "-h"}).out;
     const std::string exportUsage = cli({"export", "--help"}).out;
