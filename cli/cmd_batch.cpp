@@ -56,9 +56,10 @@ int parseBatchArguments(int argc, char **argv, BatchSettings &settings) {
     return -1;
 }
 
-// The longest command a batch may hold.  A longer one is refused and ends
-// the batch, --force or not: so a file without newlines (a device, a
-// runaway generator) is neither held nor read to its end.
+// The longest command a batch may hold, in bytes without the newline that
+// ends it.  A longer one is refused and ends the batch, --force or not: so
+// a file without newlines (a device, a runaway generator) is neither held
+// nor read to its end.
 constexpr size_t kMaxCommandBytes = size_t{1} << 20;
 
 struct BatchCommand {
@@ -85,11 +86,15 @@ public:
         while (readLine()) {
             if (!started) command.firstLine = lineNumber_;
             started = true;
-            bytes += line_.size();
-            if (bytes > kMaxCommandBytes) {
+            // The newline that ends a command is not part of it; one
+            // inside it (a quoted word, a backslash) is, once the command
+            // goes on.
+            const bool endsInNewline = line_.back() == '\n';
+            if (bytes + line_.size() - (endsInNewline ? 1 : 0) > kMaxCommandBytes) {
                 command.problem = BatchCommand::kTooLong;
                 return true;
             }
+            bytes += line_.size();
             if (line_.find('\0') != std::string::npos) {
                 command.problem = BatchCommand::kNulByte;
                 return true;

@@ -74,7 +74,7 @@ public:
         line({"create", "-n", nameSpace_});
         int status = cifsAttribute(root);
         if (status == 0) status = trustees(root);
-        return status != 0 ? status : folder(root);
+        return status != 0 ? status : tree(root);
     }
     const std::string &text() const { return text_; }
 
@@ -100,18 +100,37 @@ private:
         return 0;
     }
 
-    int folder(const std::string &path) {
-        std::vector<Child> children;
-        int status = list(path, children);
-        if (status != 0) return status;
-        for (const Child &child : children) {
-            std::string childPath = path + "/" + child.name;
-            status = child.folder ? createFolder(childPath) : junction(path, child.name);
+    // Everything below the root, depth first: each folder's line and
+    // trustees, then what it holds, before its next sibling.  The folders
+    // being walked are kept on a stack of their own, so no call stack
+    // grows with the depth of a chain.
+    int tree(const std::string &root) {
+        struct Folder {
+            std::string path;
+            std::vector<Child> children;
+            size_t next = 0;
+        };
+        std::vector<Folder> open(1);
+        open.back().path = root;
+        int status = list(root, open.back().children);
+        while (status == 0 && !open.empty()) {
+            Folder &folder = open.back();
+            if (folder.next == folder.children.size()) {
+                open.pop_back();
+                continue;
+            }
+            const Child &child = folder.children[folder.next++];
+            std::string childPath = folder.path + "/" + child.name;
+            status = child.folder ? createFolder(childPath) : junction(folder.path, child.name);
             if (status == 0) status = trustees(childPath);
-            if (status == 0 && child.folder) status = folder(childPath);
-            if (status != 0) return status;
+            if (status == 0 && child.folder) {
+                Folder below;
+                below.path = std::move(childPath);
+                status = list(below.path, below.children);
+                open.push_back(std::move(below));
+            }
         }
-        return 0;
+        return status;
     }
     int createFolder(const std::string &path) {
         line({"create", "-d", path});

@@ -393,8 +393,28 @@ bool NamespaceStore::loadNode(int64_t id, Node *node) {
     return true;
 }
 
-// The node `depth` components down from the namespace root.
+// The node `depth` components down from the namespace root.  Every node
+// keeps the path of its folder (`dir`, indexed), so a path that is there
+// is one lookup however deep it lies; only one that is not is walked
+// component by component, to tell a missing component from one that is
+// not a folder.
 int NamespaceStore::resolve(const Location &location, size_t depth, Node *node) {
+    if (depth > 0) {
+        std::string dir;
+        for (size_t i = 0; i + 1 < depth; ++i) dir += "/" + location.components[i];
+        Statement direct = db().prepare((std::string("SELECT ") + kNodeColumns +
+                                         " FROM nodes WHERE ns_id = ? AND kind IN (?, ?) AND dir = ? AND name = ?")
+                                            .c_str());
+        direct.bind(1, location.nsId)
+            .bind(2, static_cast<int64_t>(kFolder))
+            .bind(3, static_cast<int64_t>(kJunction))
+            .bind(4, dir)
+            .bind(5, location.components[depth - 1]);
+        if (direct.step()) {
+            *node = readNode(direct);
+            return kOk;
+        }
+    }
     Statement root = db().prepare(
         (std::string("SELECT ") + kNodeColumns + " FROM nodes WHERE ns_id = ? AND parent_id IS NULL").c_str());
     root.bind(1, location.nsId);

@@ -35,6 +35,14 @@ void registerExitHandler() {
     std::call_once(gExitHandlerOnce, [] { atexit(markProcessExiting); });
 }
 
+// "/TRVNS" counts as the prefix only as a whole path component: followed by
+// '/' or by the end of the path.  "/TRVNSPT/keep" is a typo, not "/PT/keep".
+bool hasPathPrefix(const char *path) {
+    if (strncmp(path, kPathPrefix, kPathPrefixLength) != 0) return false;
+    char next = path[kPathPrefixLength];
+    return next == '/' || next == '\0';
+}
+
 }  // namespace
 
 extern "C" {
@@ -98,7 +106,7 @@ TRVNS_EXPORT int TRVNS_MGMT_connectTrvNS(void) { return connectTrvNS(); }
 TRVNS_EXPORT int TRVNS_MGMT_disconnectTrvNS(void) { return disconnectTrvNS(); }
 
 TRVNS_EXPORT char *getTrimmedPath(const char *path) {
-    if (strncmp(path, kPathPrefix, kPathPrefixLength) != 0) {
+    if (!hasPathPrefix(path)) {
         TRVNS_LOG(LOG_WARNING, "Path prefix mismatch for '%s'", path);
         return nullptr;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_words.h"
 #include "server_fixture.h"
 
 namespace trvns_test {
@@ -225,6 +226,44 @@ TEST_F(Batch, RefusesCommandsItCannotHold) {
     EXPECT_EQ(1, endless.status);
 }
 
+// A command may be 1 MiB long exactly, counted without the newline that
+// ends it and with those inside it; one byte more ends the batch.
+TEST_F(Batch, HoldsACommandOfExactlyOneMebibyte) {
+    constexpr size_t kLongest = size_t{1} << 20;
+    const std::string listed = cli({"list", "-n"}).out;
+    // `head` followed by a comment, `bytes` long in all.
+    auto padded = [](const std::string &head, size_t bytes) {
+        return head + " #" + std::string(bytes - head.size() - 2, 'x');
+    };
+    struct Case {
+        const char *name;
+        std::string command;
+        const char *end;  // what follows the command in the file
+        bool held;
+    } cases[] = {
+        {"one line of 1 MiB", padded("list -n", kLongest), "\nlist -n\n", true},
+        {"one line of 1 MiB and a byte", padded("list -n", kLongest + 1), "\nlist -n\n", false},
+        {"the last line, 1 MiB without a newline", padded("list -n", kLongest), "", true},
+        {"the last line, 1 MiB and a byte without a newline", padded("list -n", kLongest + 1), "", false},
+        {"two lines of 1 MiB", padded("list \\\n-n", kLongest), "\nlist -n\n", true},
+        {"two lines of 1 MiB and a byte", padded("list \\\n-n", kLongest + 1), "\nlist -n\n", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = batchFile(c.command + c.end);
+        RunResult result = cli({"--batch", file, "--force"});
+        if (c.held) {
+            EXPECT_EQ(*c.end != '\0' ? listed + listed : listed, result.out);
+            EXPECT_EQ("", result.err);
+            EXPECT_EQ(0, result.status);
+        } else {
+            EXPECT_EQ("", result.out);
+            EXPECT_EQ("Error: Batch command longer than 1048576 bytes.\nCommand failed " + file + ":1\n", result.err);
+            EXPECT_EQ(1, result.status);
+        }
+    }
+}
+
 TEST_F(Batch, UsageTextsOfTheirOwn) {
     const std::string batchUsage = cli({"--batch", "-h"}).out;
     const std::string exportUsage = cli({"export", "--help"}).out;
@@ -325,6 +364,46 @@ TEST_F(Batch, ExportRecreatesTheNamespace) {
     EXPECT_EQ("", missing.out);
     EXPECT_NE(0, missing.status);
     EXPECT_EQ(0u, missing.err.find("Export of /TRVNS/NONE failed. Error:"));
+}
+
+// A chain of folders hundreds deep exports in the same order as a shallow
+// tree (a folder's whole chain before its next sibling), quoted where a name
+// needs it, and comes back the same.
+TEST_F(Batch, ExportOfADeepChainRoundTrips) {
+    constexpr int kDepth = 400;
+    ASSERT_EQ(0, cli({"create", "-n", "DEEP"}).status);
+    ASSERT_EQ(0, cli({"volume", "-a", "VOL1", "-s", "fs1", "-n", "DEEP"}).status);
+    ASSERT_EQ(0, cli({"set-cifs-attr", "-n", "DEEP", "-u", "0", "-a", "acl=on"}).status);
+    // Siblings of the chain's first folder, one on each side of it.
+    ASSERT_EQ(0, createFolder("/DEEP/a"));
+    ASSERT_EQ(0, createFolder("/DEEP/e"));
+    std::string chain;
+    std::string path = "/DEEP";
+    for (int level = 0; level < kDepth; ++level) {
+        path += level == 7 ? "/it's 7" : "/d" + std::to_string(level);
+        ASSERT_EQ(0, createFolder(path)) << path;
+        chain += "create -d " + cli::quoteWord("/TRVNS" + path) + "\n";
+        if (level == 200) {
+            ASSERT_EQ(0, grant(path, ".alice.org.MY_TREE."));
+            chain += "trustee-grant -p " + cli::quoteWord("/TRVNS" + path) + " -t .alice.org.MY_TREE.\n";
+        }
+    }
+    ASSERT_EQ(0, createJunction(path, "j", "VOL1"));
+    chain += "create -j -d " + cli::quoteWord("/TRVNS" + path) + " -n j -s fs1 -v VOL1 -t /data -T YAR\n";
+    const std::string expected = "create -n DEEP\nset-cifs-attr -n DEEP -u 0 -a acl=on\ncreate -d /TRVNS/DEEP/a\n" +
+                                 chain + "create -d /TRVNS/DEEP/e\n";
+
+    std::string first = dir_ + "/deep1.batch";
+    RunResult exported = cli({"export", "-n", "DEEP", "-o", first});
+    ASSERT_EQ(0, exported.status) << exported.err;
+    EXPECT_EQ(expected, readFile(first));
+
+    freshServer();
+    RunResult replayed = cli({"--batch", first});
+    ASSERT_EQ(0, replayed.status) << replayed.err;
+    std::string second = dir_ + "/deep2.batch";
+    ASSERT_EQ(0, cli({"export", "-n", "DEEP", "-o", second}).status);
+    EXPECT_EQ(readFile(first), readFile(second));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ write("ini_reader", "empty-header", b"\x05" + b"[s]\n[]\nport=kept\n[s\nport=x\n
 # path_trim: the path.
 for name, path in [("plain", "/TRVNS/NS1/home"), ("prefix-only", "/TRVNS"), ("glued", "/TRVNSNS1"),
                    ("other-case", "/trvns/NS1"), ("empty", ""), ("double-slash", "/TRVNS//a"),
-                   ("not-absolute", "TRVNS/NS1")]:
+                   ("not-absolute", "TRVNS/NS1"), ("glued-typo", "/TRVNSPT/keep"),
+                   ("prefix-slash", "/TRVNS/")]:
     write("path_trim", name, path)
 
 # user_name: the name, a NUL, the tree-name file (no NUL: no file).

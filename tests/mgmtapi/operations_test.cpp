@@ -11,22 +11,43 @@
 namespace trvns_test {
 namespace {
 
-TEST(TrimmedPath, StripsThePrefix) {
+// "/TRVNS" is the prefix only as a whole component: a name glued to it is
+// a typo, refused, never a path into another folder.
+TEST_F(LibraryTest, TrimmedPathTakesThePrefixOnlyAsAWholeComponent) {
     struct Case {
         const char *path;
-        const char *trimmed;
+        const char *trimmed;  // null: refused
     } cases[] = {
-        {"/TRVNS/ns1/home", "/ns1/home"}, {"/TRVNS", "/"},        {"/TRVNSns1", "/ns1"},
-        {"/TRVNSX/a", "/X/a"},            {"/TRVNS//a", "//a"},    {"/DATA/x", nullptr},
-        {"", nullptr},                    {"/trvns/a", nullptr},   {"/TRV", nullptr},
+        {"/TRVNS/ns1/home", "/ns1/home"},
+        {"/TRVNS", "/"},
+        {"/TRVNS/", "/"},
+        {"/TRVNS//a", "//a"},
+        {"/TRVNS/PT/keep", "/PT/keep"},
+        {"/TRVNSPT/keep", nullptr},
+        {"/TRVNSns1", nullptr},
+        {"/TRVNSX/a", nullptr},
+        {"/TRVNS./a", nullptr},
+        {"/TRVNS\\/a", nullptr},
+        {"/DATA/x", nullptr},
+        {"", nullptr},
+        {"/trvns/a", nullptr},
+        {"/TRV", nullptr},
+        {"TRVNS/a", nullptr},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        log().clear();
         char *trimmed = getTrimmedPath(c.path);
         if (c.trimmed == nullptr) {
-            EXPECT_EQ(nullptr, trimmed) << c.path;
+            EXPECT_EQ(nullptr, trimmed);
+            auto mismatch = log().find(std::string("Path prefix mismatch for '") + c.path + "'");
+            ASSERT_NE(nullptr, mismatch) << log().dump();
+            EXPECT_EQ(LOG_WARNING, mismatch->priority);
+            EXPECT_EQ(0u, mismatch->message.find("getTrimmedPath("));
         } else {
-            ASSERT_NE(nullptr, trimmed) << c.path;
+            ASSERT_NE(nullptr, trimmed);
             EXPECT_STREQ(c.trimmed, trimmed);
+            EXPECT_EQ(0, log().count("Path prefix mismatch")) << log().dump();
         }
         free(trimmed);
     }

@@ -1,6 +1,9 @@
 // One administrator's session through the real program, library and
 // plug-in against the real server.
+#include <syslog.h>
+
 #include "server_fixture.h"
+#include "syslog_capture.h"
 
 namespace trvns_test {
 namespace {
@@ -92,6 +95,45 @@ TEST_F(Scenario, AdministratorSession) {
     EXPECT_EQ(" Number of namespaces :2 \n NS1\n NS2\n", qtrvns({"list", "-n"}));
     EXPECT_TRUE(has(qtrvns({"purge", "-n", "NS1"}, 0, "yes\n"), "Purge operation on NS1 completed Successfully!\n"));
     EXPECT_EQ(" Number of namespaces :1 \n NS2\n", qtrvns({"list-namespaces"}));
+}
+
+// A name glued to "/TRVNS" is a typo: "/TRVNSPT/keep" is refused as a path
+// without the prefix, with the library's log lines, and never reaches
+// /TRVNS/PT/keep.
+TEST_F(Scenario, PrefixGluedToANameIsRefused) {
+    static SyslogCapture programLog;
+    qtrvns({"create", "-n", "PT"});
+    qtrvns({"create", "-d", "/TRVNS/PT/keep"});
+    qtrvns({"create", "-d", "/TRVNS/PT/other"});
+    const std::string listing = qtrvns({"list", "-p", "/TRVNS/PT"});
+    const std::string keepListing = qtrvns({"list", "-p", "/TRVNS/PT/keep"});
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+        const char *function;
+    } cases[] = {
+        {{"delete", "-p", "/TRVNSPT/keep"}, "Delete or remove operation failed. Error:Object does not exist.\n", 5,
+         "TRVNS_MGMT_remove"},
+        {{"rename", "-o", "/TRVNSPT/keep", "-n", "gone"}, "Rename operation failed. Error:Object does not exist.\n",
+         5, "TRVNS_MGMT_rename"},
+        {{"move", "-s", "/TRVNSPT/keep", "-t", "/TRVNS/PT/other"},
+         "Move operation failed. Error:Object does not exist.\n", 256 - 11, "TRVNS_MGMT_move"},
+        {{"create", "-d", "/TRVNSPT/keep/sub"}, "Creation of directory failed. Error:Object does not exist.\n", 5,
+         "TRVNS_MGMT_createDirectory"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        programLog.clear();
+        EXPECT_EQ(c.out, qtrvns(c.args, c.status));
+        auto mismatch = programLog.find("Path prefix mismatch for '" + c.args[2] + "'");
+        ASSERT_NE(nullptr, mismatch) << programLog.dump();
+        EXPECT_EQ(LOG_WARNING, mismatch->priority);
+        EXPECT_EQ(0u, mismatch->message.find("getTrimmedPath("));
+        EXPECT_TRUE(programLog.contains(std::string(c.function) + "(")) << programLog.dump();
+    }
+    EXPECT_EQ(listing, qtrvns({"list", "-p", "/TRVNS/PT"}));
+    EXPECT_EQ(keepListing, qtrvns({"list", "-p", "/TRVNS/PT/keep"}));
 }
 
 }  // namespace

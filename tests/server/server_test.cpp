@@ -90,6 +90,35 @@ TEST_F(ServerTest, FoldersJunctionsAndTheirCodes) {
     EXPECT_EQ(122, remove("/NS1"));
 }
 
+// Paths are found through the folder path each node keeps: after a folder
+// is renamed or moved, what it holds, however deep, is found under the new
+// path only, and the codes of paths that are not there stay as they were.
+TEST_F(ServerTest, PathsFollowTheirFoldersThroughRenamesAndMoves) {
+    ASSERT_EQ(0, createNamespace("NS1"));
+    ASSERT_EQ(0, createNamespace("NS2"));
+    for (const char *folder : {"/NS1/a", "/NS1/a/b", "/NS1/a/b/c", "/NS1/other", "/NS2/a", "/NS2/a/b"}) {
+        ASSERT_EQ(0, createFolder(folder)) << folder;
+    }
+    ASSERT_EQ(0, createJunction("/NS1/a/b/c", "j", "VOL1"));
+
+    EXPECT_EQ(0, rename("/NS1/a", "r"));
+    EXPECT_EQ((Names{"j"}), names("/NS1/r/b/c"));
+    EXPECT_EQ(116, rename("/NS1/a/b/c/j", "x"));
+    EXPECT_EQ(20, createFolder("/NS1/a/b/c/x"));
+    EXPECT_EQ((Names{"b"}), names("/NS2/a"));  // the same path in another namespace
+
+    EXPECT_EQ(0, move("/NS1/r/b", "/NS1/other"));
+    EXPECT_EQ((Names{}), names("/NS1/r"));
+    EXPECT_EQ((Names{"j"}), names("/NS1/other/b/c"));
+    EXPECT_EQ(116, rename("/NS1/r/b/c/j", "x"));
+    EXPECT_EQ(0, rename("/NS1/other/b/c/j", "k"));
+    EXPECT_EQ(116, rename("/NS1/other/b/c/j", "x"));
+    EXPECT_EQ((Names{"k"}), names("/NS1/other/b/c"));
+    EXPECT_EQ(20, createFolder("/NS1/other/b/c/k/x"));  // a junction is no folder
+    EXPECT_EQ(20, createFolder("/NS1/other/b/none/x"));
+    EXPECT_EQ(0, createFolder("/NS1/other/b/c/x"));
+}
+
 TEST_F(ServerTest, StatsCarryRealMetadata) {
     ASSERT_EQ(0, createNamespace("NS1"));
     ASSERT_EQ(0, createFolder("/NS1/home"));
