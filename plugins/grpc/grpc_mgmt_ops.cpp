@@ -158,7 +158,7 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
     TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
                  trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs = readPemFile(config->clientCertPath);
+    tls.pem_root_certs = readPemCertificates(config->clientCertPath);
     if (settings.clientKey.empty() && !settings.clientCert.empty()) {
         refuseUnpairedClientFile("clientcert", settings.clientCert, "clientkey");
     }
@@ -166,8 +166,8 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
         refuseUnpairedClientFile("clientkey", settings.clientKey, "clientcert");
     }
     if (!settings.clientCert.empty()) {
-        tls.pem_cert_chain = readPemFile(settings.clientCert);
-        tls.pem_private_key = readPemFile(settings.clientKey);
+        tls.pem_cert_chain = readPemCertificates(settings.clientCert);
+        tls.pem_private_key = readPemPrivateKey(settings.clientKey);
     }
     std::string target = std::string(config->server) + ":" + config->port;
     // Replies listing a large folder or page can exceed gRPC's default 4 MiB
