@@ -2,10 +2,10 @@
 
 #include <openssl/bio.h>
 #include <openssl/err.h>
-#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -17,9 +17,33 @@ struct FreeBio {
     void operator()(BIO *bio) const { BIO_free(bio); }
 };
 
-// Never asks for a passphrase (OpenSSL would prompt on the terminal): an
-// encrypted key does not decode.
-int noPassphrase(char *, int, int, void *) { return 0; }
+struct FreePem {
+    void operator()(void *part) const { OPENSSL_free(part); }
+};
+
+bool endsWith(const char *text, const char *end) {
+    const size_t length = strlen(text), endLength = strlen(end);
+    return length >= endLength && strcmp(text + length - endLength, end) == 0;
+}
+
+// A PEM block of an unencrypted private key ("PRIVATE KEY", "RSA PRIVATE
+// KEY", "EC PRIVATE KEY" ...) whose base64 decodes.  The key itself is
+// decoded by the TLS layer when the channel connects; decoding it here as
+// well would load OpenSSL's decoder providers on the caller's thread for
+// nothing.
+bool holdsPrivateKeyBlock(BIO *in) {
+    for (;;) {
+        char *rawName = nullptr, *rawHeader = nullptr;
+        unsigned char *rawData = nullptr;
+        long length = 0;
+        if (PEM_read_bio(in, &rawName, &rawHeader, &rawData, &length) != 1) return false;
+        std::unique_ptr<char, FreePem> name(rawName), header(rawHeader);
+        std::unique_ptr<unsigned char, FreePem> data(rawData);
+        const bool encrypted = strcmp(name.get(), "ENCRYPTED PRIVATE KEY") == 0 ||
+                               strstr(header.get(), "ENCRYPTED") != nullptr;
+        if (endsWith(name.get(), "PRIVATE KEY") && !encrypted && length > 0) return true;
+    }
+}
 
 // Whether `decode` finds what it looks for in `pem`.  The decoders skip
 // text and PEM blocks of other kinds.  What they leave in OpenSSL's error
@@ -66,11 +90,7 @@ std::string readPemCertificates(const std::string &path) {
 
 std::string readPemPrivateKey(const std::string &path) {
     std::string pem = readPemFile(path);
-    if (!holds(pem, [](BIO *in) {
-            EVP_PKEY *key = PEM_read_bio_PrivateKey(in, nullptr, noPassphrase, nullptr);
-            EVP_PKEY_free(key);
-            return key != nullptr;
-        })) {
+    if (!holds(pem, holdsPrivateKeyBlock)) {
         refuse(path, "holds no PEM private key");
     }
     return pem;

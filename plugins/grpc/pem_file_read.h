@@ -21,8 +21,8 @@ std::string readPemFile(const std::string &path);
 // authorities instead, so it never reaches the channel.
 std::string readPemCertificates(const std::string &path);
 
-// Like readPemFile, and the content must hold an unencrypted PEM private
-// key that decodes, else ": holds no PEM private key" is the reason.
+// Like readPemFile, and the content must hold a PEM block of an
+// unencrypted private key, else ": holds no PEM private key" is the reason.
 std::string readPemPrivateKey(const std::string &path);
 
 #endif
