@@ -22,6 +22,10 @@ constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
 constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
 constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
 constexpr int32_t kNotSendable = trvns::status::kInvalidInput;
+constexpr int kInitialReconnectBackoffMs = 250;
+constexpr int kMaxReconnectBackoffMs = 1000;
+constexpr std::chrono::milliseconds kUnusedBeforeLook{250};
+constexpr std::chrono::milliseconds kLookLength{10};
 
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 
@@ -158,7 +162,7 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
     TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
                  trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs = readPemFile(config->clientCertPath);
+    tls.pem_root_certs = readPemCertificates(config->clientCertPath);
     if (settings.clientKey.empty() && !settings.clientCert.empty()) {
         refuseUnpairedClientFile("clientcert", settings.clientCert, "clientkey");
     }
@@ -166,14 +170,20 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
         refuseUnpairedClientFile("clientkey", settings.clientKey, "clientcert");
     }
     if (!settings.clientCert.empty()) {
-        tls.pem_cert_chain = readPemFile(settings.clientCert);
-        tls.pem_private_key = readPemFile(settings.clientKey);
+        tls.pem_cert_chain = readPemCertificates(settings.clientCert);
+        tls.pem_private_key = readPemPrivateKey(settings.clientKey);
     }
     std::string target = std::string(config->server) + ":" + config->port;
     // Replies listing a large folder or page can exceed gRPC's default 4 MiB
     // receive limit; they must arrive, not fail as if the server were down.
     grpc::ChannelArguments arguments;
     arguments.SetMaxReceiveMessageSize(-1);
+    // Between failed connection attempts gRPC waits 1 s, then 1.6 times
+    // longer each time, up to 2 min.  A call waiting for a restarted server
+    // would thus go on waiting seconds after the server is back; the
+    // attempts are kept at most about a second apart instead.
+    arguments.SetInt(GRPC_ARG_INITIAL_RECONNECT_BACKOFF_MS, kInitialReconnectBackoffMs);
+    arguments.SetInt(GRPC_ARG_MAX_RECONNECT_BACKOFF_MS, kMaxReconnectBackoffMs);
     channel_ = grpc::CreateCustomChannel(target, grpc::SslCredentials(tls), arguments);
     stub_ = trvnamespace::TRVNamespaceServer::NewStub(channel_, grpc::StubOptions());
 }
@@ -190,6 +200,35 @@ TRVNS_GrpcMgmtOps::LibraryReference::LibraryReference() { grpc_init(); }
 
 TRVNS_GrpcMgmtOps::LibraryReference::~LibraryReference() { grpc_shutdown_blocking(); }
 
+void TRVNS_GrpcMgmtOps::prepare(grpc::ClientContext &context) {
+    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    if (!answeredBefore_) return;
+    context.set_wait_for_ready(true);
+    // gRPC reads a connection only while something polls it: a call, or
+    // its backup poller every 5 s.  A server that went away while the
+    // connection sat unused is thus found out only by the next call, which
+    // fails ("Socket closed") as its request may have reached the server.
+    // A short look first lets gRPC read the closing; the call then waits
+    // for the new connection.  Calls that follow each other closely skip
+    // the look (it costs about its length when the connection is sound).
+    if (std::chrono::steady_clock::now() - lastCallEnd_ >= kUnusedBeforeLook &&
+        channel_->GetState(false) == GRPC_CHANNEL_READY) {
+        channel_->WaitForStateChange(GRPC_CHANNEL_READY, std::chrono::system_clock::now() + kLookLength);
+    }
+}
+
+void TRVNS_GrpcMgmtOps::noteOutcome(const grpc::Status &status) {
+    lastCallEnd_ = std::chrono::steady_clock::now();
+    if (status.ok()) {
+        answeredBefore_ = true;
+    } else if (answeredBefore_ && status.error_code() == grpc::StatusCode::DEADLINE_EXCEEDED &&
+               channel_->GetState(false) != GRPC_CHANNEL_READY) {
+        answeredBefore_ = false;
+        TRVNS_LOG(LOG_ERR,
+                  "the server was not reached again within the timeout; calls no longer wait for it until it answers");
+    }
+}
+
 template <typename Request, typename Reply>
 int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
                                 const Request &request, Reply &reply, int32_t failed) {
@@ -199,8 +238,9 @@ int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *,
         return kNotSendable;
     }
     grpc::ClientContext context;
-    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    prepare(context);
     const grpc::Status status = (stub_.get()->*rpc)(&context, request, &reply);
+    noteOutcome(status);
     if (status.ok()) return 0;
     logCallFailure(rpcName(request), status, deadline_);
     return failed;
@@ -215,12 +255,13 @@ int32_t TRVNS_GrpcMgmtOps::callEncoded(const char *method, const Request &reques
         return kNotSendable;
     }
     grpc::ClientContext context;
-    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    prepare(context);
     std::string path = methodPath(method);
     grpc::internal::RpcMethod rpc(path.c_str(), grpc::internal::RpcMethod::NORMAL_RPC, channel_);
     const grpc::Status status =
         grpc::internal::BlockingUnaryCall<Request, grpc::ByteBuffer, google::protobuf::MessageLite, grpc::ByteBuffer>(
             channel_.get(), rpc, &context, request, &reply);
+    noteOutcome(status);
     if (status.ok()) return 0;
     logCallFailure(method, status, deadline_);
     return failed;

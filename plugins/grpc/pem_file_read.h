@@ -15,4 +15,14 @@ constexpr size_t kMaxPemFileSize = 1 << 20;
 // without blocking and refused before any read.
 std::string readPemFile(const std::string &path);
 
+// Like readPemFile, and the content must hold at least one PEM certificate
+// that decodes, else ": holds no PEM certificate" is the reason.  An empty
+// set of root certificates would make gRPC trust its built-in public
+// authorities instead, so it never reaches the channel.
+std::string readPemCertificates(const std::string &path);
+
+// Like readPemFile, and the content must hold a PEM block of an
+// unencrypted private key, else ": holds no PEM private key" is the reason.
+std::string readPemPrivateKey(const std::string &path);
+
 #endif
