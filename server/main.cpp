@@ -76,13 +76,7 @@ constexpr int kConfigOption = 256, kHelpOption = 257, kVersionOption = 258;
 // every reader of the toolset (regular files of at most 1 MiB; a refusal is
 // logged).  Throws `what` + path, followed by the reason of a refusal.
 std::string readFile(const std::string &path, const std::string &what = "cannot read ") {
-    std::string contents;
-    std::string reason;
-    bool openFailed = false;
-    if (!trvns::readBoundedFile(path.c_str(), trvns::kConfigFileLimit, &contents, &reason, &openFailed)) {
-        throw std::runtime_error(what + path + (openFailed ? "" : ": " + reason));
-    }
-    return contents;
+    return trvns::readBoundedFileOrThrow(path, trvns::kConfigFileLimit, what);
 }
 
 // The [server] section of an INI file; the first of repeated keys counts.
