@@ -20,7 +20,7 @@ namespace {
 constexpr int32_t kStatCallFailed = trvns::status::kStatCallFailed;
 constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
 constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
-constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
+using trvns::status::kInternalFailure;  // also: out of memory
 constexpr int32_t kNotSendable = trvns::status::kInvalidInput;
 constexpr int kInitialReconnectBackoffMs = 250;
 constexpr int kMaxReconnectBackoffMs = 1000;
@@ -307,7 +307,7 @@ int32_t TRVNS_GrpcMgmtOps::objStat(unsigned uid, const std::string &nodeName, Ob
     out->metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
     if (out->metadata == nullptr) {
         out->metadataCount = 0;
-        return kNoMemory;
+        return kInternalFailure;
     }
     out->metadataCount = n;
     printObjStatOut(out);
@@ -337,7 +337,7 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     ListAllOutput decoded{0, reply.totaljunctions(), static_cast<int32_t>(count), entries};
     if (!complete || reply.retcode() != 0) {
         freeListAllJunctionsOutput(&decoded);
-        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
     }
     *out = decoded;
     return 0;
@@ -364,10 +364,10 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     DirStatOutput decoded{0, reply.isdir(), static_cast<int64_t>(count), metadata};
     if (!complete || reply.retcode() != 0) {
         freeDirStatOutput(&decoded);
-        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
     }
     if (decoded.metadata == nullptr) decoded.metadata = allocateArray<MetadataC>(0);
-    if (decoded.metadata == nullptr) return kNoMemory;
+    if (decoded.metadata == nullptr) return kInternalFailure;
     *out = decoded;
     return 0;
 }
@@ -383,7 +383,7 @@ int32_t TRVNS_GrpcMgmtOps::getJunctionTarget(unsigned uid, const std::string &pa
     if (int32_t failed = call(&Stub::GetJunctionTarget, request, reply, kCallFailed)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     TargetC *targets = extractAll<TargetC>(reply.targets(), extractTarget);
-    if (targets == nullptr) return kNoMemory;
+    if (targets == nullptr) return kInternalFailure;
     out->retCode = 0;
     out->count = reply.targets_size();
     out->targets = targets;
@@ -479,7 +479,7 @@ int32_t TRVNS_GrpcMgmtOps::trusteeList(const std::string &userName, const std::s
     trvnamespace::TrusteeListReply reply;
     if (int32_t failed = call(&Stub::TrusteeList, request, reply, kCallFailed)) return failed;
     TrusteeC *trustees = extractAll<TrusteeC>(reply.trustees(), extractTrustee);
-    if (trustees == nullptr) return kNoMemory;
+    if (trustees == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
     out->count = reply.trustees_size();
     out->trustees = trustees;
@@ -509,7 +509,7 @@ int32_t TRVNS_GrpcMgmtOps::getNamespaces(trvns_getNamespaces_input *in, Namespac
     trvnamespace::GetNamespacesReply reply;
     if (int32_t failed = call(&Stub::GetNamespaces, request, reply, kCallFailed)) return failed;
     NamespaceC *namespaces = extractAll<NamespaceC>(reply.namespaces(), extractNamespace);
-    if (namespaces == nullptr) return kNoMemory;
+    if (namespaces == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
     out->count = reply.namespaces_size();
     out->namespaces = namespaces;

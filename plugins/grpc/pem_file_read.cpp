@@ -64,14 +64,7 @@ bool holds(const std::string &pem, Decode decode) {
 }  // namespace
 
 std::string readPemFile(const std::string &path) {
-    std::string contents;
-    std::string reason;
-    bool openFailed = false;
-    if (!trvns::readBoundedFile(path.c_str(), kMaxPemFileSize, &contents, &reason, &openFailed)) {
-        // A file that cannot be opened keeps the plain line; a refused one says why.
-        throw std::runtime_error("Unable to open file " + path + (openFailed ? "" : ": " + reason));
-    }
-    return contents;
+    return trvns::readBoundedFileOrThrow(path, trvns::kConfigFileLimit, "Unable to open file ");
 }
 
 std::string readPemCertificates(const std::string &path) {
