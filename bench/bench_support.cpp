@@ -92,6 +92,12 @@ Stage::Stage(int argc, char **argv)
     builds = buildsFromArguments(4, argc, argv, scratch);
 }
 
+int Stage::finish() {
+    builds.clear();
+    std::string cleanup = "rm -rf " + scratch;
+    return system(cleanup.c_str()) == 0 ? 0 : 1;
+}
+
 namespace {
 
 double monotonicMs() {

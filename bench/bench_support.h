@@ -71,6 +71,9 @@ std::vector<Build> buildsFromArguments(int first, int argc, char **argv, const s
 // client's files pointing at it, and the builds named from argv[4] on.
 struct Stage {
     Stage(int argc, char **argv);
+    // Ends the plug-in namespaces and removes the scratch folder; the
+    // driver's exit status.
+    int finish();
     std::string scratch;
     trvns_test::TestPki pki;
     Server server;

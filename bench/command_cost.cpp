@@ -108,9 +108,7 @@ int run(int argc, char **argv) {
                      &floor[command]);
         }
     }
-    stage.builds.clear();
-    std::string cleanup = "rm -rf " + stage.scratch;
-    return system(cleanup.c_str()) == 0 ? 0 : 1;
+    return stage.finish();
 }
 
 }  // namespace

@@ -124,9 +124,7 @@ int run(int argc, char **argv) {
                    peak - idle, (peak - idle) / reply);
         }
     }
-    stage.builds.clear();
-    std::string cleanup = "rm -rf " + stage.scratch;
-    return system(cleanup.c_str()) == 0 ? 0 : 1;
+    return stage.finish();
 }
 
 }  // namespace
