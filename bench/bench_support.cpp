@@ -16,8 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
+#include <stdexcept>
 #include <thread>
 
 namespace trvns_bench {
@@ -27,63 +26,22 @@ void fail(const std::string &why) {
     exit(1);
 }
 
-std::string readFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string &path, const std::string &content) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!(file << content)) fail("cannot write " + path);
-}
-
-void copyFile(const std::string &from, const std::string &to) {
-    std::string content = readFile(from);
-    if (content.empty()) fail("cannot read " + from);
-    writeFile(to, content);
-}
-
-Pki makePki(const std::string &dir) {
-    std::string script = "set -e; mkdir -p " + dir + "; cd " + dir + R"(
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=trvns-bench-ca -keyout ca.key -out ca.pem 2>/dev/null
-openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout server.key -out server.csr 2>/dev/null
-printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' > san.ext
-openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem 2>/dev/null
-)";
-    if (system(script.c_str()) != 0) fail("cannot make certificates");
-    return {dir + "/ca.pem", dir + "/server.pem", dir + "/server.key"};
-}
-
-Server::Server(const std::string &binary, const Pki &pki, const std::string &database) {
-    std::string portFile = database + ".port";
-    unlink(portFile.c_str());
-    pid_ = fork();
-    if (pid_ == 0) {
-        int log = open((database + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (log >= 0) dup2(log, 2);
-        execl(binary.c_str(), binary.c_str(), "--listen", "127.0.0.1:0", "--cert", pki.serverCert.c_str(), "--key",
-              pki.serverKey.c_str(), "--database", database.c_str(), "--port-file", portFile.c_str(),
-              static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while ((port_ = atoi(readFile(portFile).c_str())) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) fail("the server did not start");
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+int runDriver(int (*run)(int, char **), int argc, char **argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &error) {
+        fail(error.what());
     }
 }
 
-Server::~Server() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+Server::Server(const std::string &binary, const trvns_test::TestPki &pki, const std::string &database)
+    : ServerLauncher(binary, pki.serverCert, pki.serverKey, database) {
+    start();
 }
 
 void writeClientFiles(int port, const std::string &caCert) {
-    writeFile("/etc/opt/brenvik/qtrvns/qtrvnsclientconfig.ini",
-              "[nsserver]\nhost = 127.0.0.1\nport = " + std::to_string(port) + "\ncertpath = " + caCert + "\n");
-    writeFile("/etc/opt/brenvik/Velgard/conf/tmz.conf", "x7q.base.tree-name = BENCH_TREE\n");
+    writeFile(trvns_test::kClientConfig, trvns_test::clientConfig(port, caCert));
+    writeFile(trvns_test::kTreeConfig, "x7q.base.tree-name = BENCH_TREE\n");
     writeFile("/etc/opt/brenvik/qtrvns/uxr-users.conf", ".admin.BENCH_TREE. = 1001\n");
 }
 
@@ -114,6 +72,30 @@ PluginNamespace::~PluginNamespace() {
     close(fd_);
     kill(holder_, SIGKILL);
     waitpid(holder_, nullptr, 0);
+}
+
+namespace {
+
+std::string makeScratch() {
+    char pattern[] = "/tmp/trvns-bench.XXXXXX";
+    if (mkdtemp(pattern) == nullptr) fail("cannot make a scratch folder");
+    return pattern;
+}
+
+}  // namespace
+
+Stage::Stage(int argc, char **argv)
+    : scratch(makeScratch()),
+      pki(trvns_test::makeTestPki("/etc/opt/brenvik/qtrvns/bench-pki")),
+      server(argv[1], pki, scratch + "/ns.db") {
+    writeClientFiles(server.port(), pki.caCert);
+    builds = buildsFromArguments(4, argc, argv, scratch);
+}
+
+int Stage::finish() {
+    builds.clear();
+    std::string cleanup = "rm -rf " + scratch;
+    return system(cleanup.c_str()) == 0 ? 0 : 1;
 }
 
 namespace {

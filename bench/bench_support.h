@@ -1,6 +1,8 @@
-// Shared pieces of the whole-process benchmarks: test certificates, a real
-// trvns-nsserver on loopback, the client's configuration files, and running
-// a program in a fresh process with its wall time, CPU time and peak RSS.
+// Shared pieces of the whole-process benchmarks: a real trvns-nsserver on
+// loopback, the client's configuration files, and running a program in a
+// fresh process with its wall time, CPU time and peak RSS.  Certificates,
+// the server launcher and the file helpers are the tests' own
+// (tests/support).
 //
 // The drivers run inside tests/support/isolate, so the fixed paths of the
 // toolset are scratch folders.  Each build under test gets a mount namespace
@@ -9,33 +11,30 @@
 #ifndef TRVNS_BENCH_SUPPORT_H
 #define TRVNS_BENCH_SUPPORT_H
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "server_process.h"
+#include "test_files.h"
+#include "test_pki.h"
+
 namespace trvns_bench {
 
-struct Pki {
-    std::string caCert;
-    std::string serverCert;
-    std::string serverKey;
-};
-Pki makePki(const std::string &dir);
+using trvns_test::copyFile;
+using trvns_test::readFile;
+using trvns_test::writeFile;
 
-class Server {
+// The server of the build under test, started with the benchmark's
+// certificates.
+class Server : public trvns_test::ServerLauncher {
 public:
-    Server(const std::string &binary, const Pki &pki, const std::string &database);
-    ~Server();
-    Server(const Server &) = delete;
-    Server &operator=(const Server &) = delete;
-    int port() const { return port_; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    Server(const std::string &binary, const trvns_test::TestPki &pki, const std::string &database);
+    ~Server() { stop(SIGTERM); }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port()); }
 };
 
 // The client configuration, tree-name file and user table for a server.
@@ -67,6 +66,20 @@ struct Build {
 // gets its plug-in namespace in a folder of `scratch`.
 std::vector<Build> buildsFromArguments(int first, int argc, char **argv, const std::string &scratch);
 
+// What every driver stands on: a scratch folder, the benchmark's
+// certificates, the server argv[1] on a database in the scratch folder, the
+// client's files pointing at it, and the builds named from argv[4] on.
+struct Stage {
+    Stage(int argc, char **argv);
+    // Ends the plug-in namespaces and removes the scratch folder; the
+    // driver's exit status.
+    int finish();
+    std::string scratch;
+    trvns_test::TestPki pki;
+    Server server;
+    std::vector<Build> builds;
+};
+
 struct Sample {
     double wallMs = 0;  // from exec to reaped
     double cpuMs = 0;   // user + system of the child
@@ -79,10 +92,10 @@ struct Sample {
 Sample runMeasured(const std::vector<std::string> &argv, int nsFd, const std::string &outFile = "/dev/null");
 
 double median(std::vector<double> values);
-std::string readFile(const std::string &path);
-void writeFile(const std::string &path, const std::string &content);
-void copyFile(const std::string &from, const std::string &to);
 [[noreturn]] void fail(const std::string &why);
+// The main of a driver: runs `run`, and fails with the reason of whatever it
+// throws.
+int runDriver(int (*run)(int, char **), int argc, char **argv);
 
 }  // namespace trvns_bench
 

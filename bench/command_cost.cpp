@@ -63,26 +63,20 @@ int run(int argc, char **argv) {
     }
     const std::string floorClient = argv[2];
     const int pairs = atoi(argv[3]);
-    char pattern[] = "/tmp/trvns-bench.XXXXXX";
-    const std::string scratch = mkdtemp(pattern);
-    Pki pki = makePki("/etc/opt/brenvik/qtrvns/bench-pki");
-    Server server(argv[1], pki, scratch + "/ns.db");
-    writeClientFiles(server.port(), pki.caCert);
-
-    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
-    const std::string outFile = scratch + "/out";
-    const std::vector<std::string> floorLine = {floorClient, server.address(), pki.caCert};
+    Stage stage(argc, argv);
+    const std::string outFile = stage.scratch + "/out";
+    const std::vector<std::string> floorLine = {floorClient, stage.server.address(), stage.pki.caCert};
     auto measure = [&](const std::vector<std::string> &line, int nsFd) {
         Sample sample = runMeasured(line, nsFd, outFile);
         expectSuccess(sample, line, outFile);
         return sample;
     };
-    measure({builds[0].program, "create", "-n", "BENCH"}, builds[0].plugins->fd());
+    measure({stage.builds[0].program, "create", "-n", "BENCH"}, stage.builds[0].plugins->fd());
 
     // Warm the page cache and the server before anything counts.
     for (int i = 0; i < 3; ++i) {
         measure(floorLine, -1);
-        for (Build &build : builds) measure(commandLine(build, kList, 0), build.plugins->fd());
+        for (Build &build : stage.builds) measure(commandLine(build, kList, 0), build.plugins->fd());
     }
 
     std::map<Command, Series> floor;
@@ -91,13 +85,13 @@ int run(int argc, char **argv) {
     for (int pair = 0; pair < pairs; ++pair) {
         for (Command command : {kList, kCreate}) {
             // The floor and every build, in an order that rotates per pair.
-            size_t runners = builds.size() + 1;
+            size_t runners = stage.builds.size() + 1;
             for (size_t k = 0; k < runners; ++k) {
                 size_t who = (k + static_cast<size_t>(pair)) % runners;
-                if (who == builds.size()) {
+                if (who == stage.builds.size()) {
                     floor[command].add(measure(floorLine, -1));
                 } else {
-                    Build &build = builds[who];
+                    Build &build = stage.builds[who];
                     results[{command, who}].add(measure(commandLine(build, command, serial++), build.plugins->fd()));
                 }
             }
@@ -109,17 +103,15 @@ int run(int argc, char **argv) {
     printf("  %-22s %8s %8s %10s   %6s %6s %6s\n", "", "wall ms", "CPU ms", "peak MiB", "wall", "CPU", "RSS");
     for (Command command : {kList, kCreate}) {
         printRow(std::string("floor (") + kCommandNames[command] + ")", floor[command], nullptr);
-        for (size_t who = 0; who < builds.size(); ++who) {
-            printRow(std::string(kCommandNames[command]) + " [" + builds[who].name + "]", results[{command, who}],
+        for (size_t who = 0; who < stage.builds.size(); ++who) {
+            printRow(std::string(kCommandNames[command]) + " [" + stage.builds[who].name + "]", results[{command, who}],
                      &floor[command]);
         }
     }
-    builds.clear();
-    std::string cleanup = "rm -rf " + scratch;
-    return system(cleanup.c_str()) == 0 ? 0 : 1;
+    return stage.finish();
 }
 
 }  // namespace
 }  // namespace trvns_bench
 
-int main(int argc, char **argv) { return trvns_bench::run(argc, argv); }
+int main(int argc, char **argv) { return trvns_bench::runDriver(trvns_bench::run, argc, argv); }

@@ -127,26 +127,21 @@ int run(int argc, char **argv) {
         return 2;
     }
     const int installs = atoi(argv[3]);
-    char pattern[] = "/tmp/trvns-bench.XXXXXX";
-    const std::string scratch = mkdtemp(pattern);
-    Pki pki = makePki("/etc/opt/brenvik/qtrvns/bench-pki");
-    Server server(argv[1], pki, scratch + "/ns.db");
-    writeClientFiles(server.port(), pki.caCert);
-    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
-    Sample created = runMeasured({builds[0].program, "create", "-n", "BENCH"}, builds[0].plugins->fd());
+    Stage stage(argc, argv);
+    Sample created = runMeasured({stage.builds[0].program, "create", "-n", "BENCH"}, stage.builds[0].plugins->fd());
     if (created.status != 0) fail("cannot create the namespace BENCH");
 
     printf("%d rename installs, then one slow write in place, under a running batch\n", installs);
     printf("  %-10s %-28s %8s %10s %8s\n", "build", "after", "open fds", "RSS MiB", "copies");
-    for (const Build &build : builds) {
+    for (const Build &build : stage.builds) {
         // The build's plug-in folder, bound over the plug-in directory in
         // its mount namespace (see PluginNamespace).
-        const std::string folder = scratch + "/" + build.name;
+        const std::string folder = stage.scratch + "/" + build.name;
         const std::string installed = folder + "/libremoteops.so";
-        const std::string staged = scratch + "/staged-" + build.name;
+        const std::string staged = stage.scratch + "/staged-" + build.name;
         const std::string plugin = readFile(installed);
 
-        Batch batch(build, scratch + "/batch-" + build.name + ".out");
+        Batch batch(build, stage.scratch + "/batch-" + build.name + ".out");
         batch.listNamespaces();
         std::this_thread::sleep_for(500ms);  // the watch is in place
         printRow(build.name, "start", batch);
@@ -182,4 +177,4 @@ int run(int argc, char **argv) {
 }  // namespace
 }  // namespace trvns_bench
 
-int main(int argc, char **argv) { return trvns_bench::run(argc, argv); }
+int main(int argc, char **argv) { return trvns_bench::runDriver(trvns_bench::run, argc, argv); }

@@ -82,15 +82,8 @@ int run(int argc, char **argv) {
     }
     const std::string probe = argv[2];
     const long entries = atol(argv[3]);
-    char pattern[] = "/tmp/trvns-bench.XXXXXX";
-    const std::string scratch = mkdtemp(pattern);
-    Pki pki = makePki("/etc/opt/brenvik/qtrvns/bench-pki");
-    const std::string database = scratch + "/ns.db";
-    Server server(argv[1], pki, database);
-    writeClientFiles(server.port(), pki.caCert);
-
-    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
-    const Build &first = builds[0];
+    Stage stage(argc, argv);
+    const Build &first = stage.builds[0];
     for (const char *setup : {"create -n MEM", "create -n IDLE", "create -d /TRVNS/MEM/big", "create -d /TRVNS/IDLE/empty"}) {
         std::vector<std::string> line = {first.program};
         std::string words = setup;
@@ -101,7 +94,7 @@ int run(int argc, char **argv) {
         }
         if (runMeasured(line, first.plugins->fd()).status != 0) fail(std::string("setup failed: ") + setup);
     }
-    fillFolder(database, entries);
+    fillFolder(stage.server.database(), entries);
 
     struct Case {
         const char *label;
@@ -117,8 +110,9 @@ int run(int argc, char **argv) {
     printf("Client memory on big replies, %ld entries, median of %d runs\n", entries, kRuns);
     printf("  %-24s %-8s %10s %9s %9s %9s %7s\n", "", "build", "reply MiB", "idle MiB", "peak MiB", "above", "ratio");
     for (Case &c : cases) {
-        double reply = encodedSize(probe, server.address(), pki.caCert, c.rpc, c.subject, scratch) / 1048576.0;
-        for (Build &build : builds) {
+        double reply =
+            encodedSize(probe, stage.server.address(), stage.pki.caCert, c.rpc, c.subject, stage.scratch) / 1048576.0;
+        for (Build &build : stage.builds) {
             auto line = [&](const std::vector<std::string> &words) {
                 std::vector<std::string> all = {build.program};
                 all.insert(all.end(), words.begin(), words.end());
@@ -130,12 +124,10 @@ int run(int argc, char **argv) {
                    peak - idle, (peak - idle) / reply);
         }
     }
-    builds.clear();
-    std::string cleanup = "rm -rf " + scratch;
-    return system(cleanup.c_str()) == 0 ? 0 : 1;
+    return stage.finish();
 }
 
 }  // namespace
 }  // namespace trvns_bench
 
-int main(int argc, char **argv) { return trvns_bench::run(argc, argv); }
+int main(int argc, char **argv) { return trvns_bench::runDriver(trvns_bench::run, argc, argv); }

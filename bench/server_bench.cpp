@@ -8,11 +8,7 @@
 // server had before it kept a schema version (every server version opens it
 // and migrates what it needs), one copy per server.  With --baseline, both
 // servers run on the same data and the figures stand side by side.
-#include <fcntl.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,6 +25,9 @@
 #include <thread>
 #include <vector>
 
+#include "server_process.h"
+#include "test_files.h"
+#include "test_pki.h"
 #include "trvnamespace.grpc.pb.h"
 #include "unversioned_schema.h"
 
@@ -110,78 +109,41 @@ void populate(const std::string &path, int64_t junctions) {
     sqlite3_close(db);
 }
 
-std::string readFile(const std::string &path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using trvns_test::readFile;
 
 int sh(const std::string &command) { return system(command.c_str()); }
 
-struct Pki {
-    std::string dir, ca, cert, key;
-};
-
-Pki makePki(const std::string &dir) {
-    Pki p{dir, dir + "/ca.pem", dir + "/server.pem", dir + "/server.key"};
-    if (sh("cd " + dir + R"( && openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=bench-ca -keyout ca.key -out ca.pem 2>/dev/null &&
-openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout server.key -out server.csr 2>/dev/null &&
-printf 'subjectAltName=IP:127.0.0.1\n' > san.ext &&
-openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem 2>/dev/null)") != 0) {
-        throw std::runtime_error("cannot make certificates");
-    }
-    return p;
-}
-
 class Server {
 public:
-    Server(const std::string &binary, const Pki &pki, const std::string &database) {
-        std::string portFile = database + ".port";
+    Server(const std::string &binary, const trvns_test::TestPki &pki, const std::string &database)
+        : process_(binary, pki.serverCert, pki.serverKey, database) {
         auto started = Clock::now();
-        pid_ = fork();
-        if (pid_ == 0) {
-            int log = open((database + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            dup2(log, 2);
-            execl(binary.c_str(), binary.c_str(), "--listen", "127.0.0.1:0", "--cert", pki.cert.c_str(), "--key",
-                  pki.key.c_str(), "--database", database.c_str(), "--port-file", portFile.c_str(),
-                  static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        while ((port_ = atoi(readFile(portFile).c_str())) == 0) {
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) throw std::runtime_error("the server stopped");
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        process_.start(std::chrono::hours(1));  // a large migration takes its time
         startSeconds_ = std::chrono::duration<double>(Clock::now() - started).count();
         grpc::SslCredentialsOptions tls;
-        tls.pem_root_certs = readFile(pki.ca);
+        tls.pem_root_certs = readFile(pki.caCert);
         credentials_ = grpc::SslCredentials(tls);
-    }
-    ~Server() {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
     }
     std::unique_ptr<TRVNamespaceServer::Stub> stub() const {
         grpc::ChannelArguments args;
         args.SetMaxReceiveMessageSize(-1);
         args.SetInt("bench.channel", ++channels_);  // a connection of its own
         return TRVNamespaceServer::NewStub(
-            grpc::CreateCustomChannel("127.0.0.1:" + std::to_string(port_), credentials_, args));
+            grpc::CreateCustomChannel("127.0.0.1:" + std::to_string(process_.port()), credentials_, args));
     }
     // kB of the server's /proc/PID/status field, e.g. "VmRSS".
     long status(const std::string &field) const {
-        std::istringstream in(readFile("/proc/" + std::to_string(pid_) + "/status"));
+        std::istringstream in(readFile("/proc/" + std::to_string(process_.pid()) + "/status"));
         for (std::string line; std::getline(in, line);) {
             if (line.rfind(field + ":", 0) == 0) return atol(line.c_str() + field.size() + 1);
         }
         return -1;
     }
-    void resetPeak() const { std::ofstream("/proc/" + std::to_string(pid_) + "/clear_refs") << "5\n"; }
+    void resetPeak() const { std::ofstream("/proc/" + std::to_string(process_.pid()) + "/clear_refs") << "5\n"; }
     double startSeconds() const { return startSeconds_; }
 
 private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    trvns_test::ServerLauncher process_;
     double startSeconds_ = 0;
     std::shared_ptr<grpc::ChannelCredentials> credentials_;
     mutable std::atomic<int> channels_{0};
@@ -245,7 +207,7 @@ std::string fixed(double value, int digits = 2) {
     return text;
 }
 
-Figures measure(const std::string &binary, const Pki &pki, const std::string &database, int64_t junctions,
+Figures measure(const std::string &binary, const trvns_test::TestPki &pki, const std::string &database, int64_t junctions,
                 int round) {
     Figures figures;
     Server server(binary, pki, database);
@@ -338,7 +300,7 @@ int main(int argc, char **argv) {
     char pattern[] = "/tmp/trvns-bench.XXXXXX";
     const std::string dir = mkdtemp(pattern);
     try {
-        Pki pki = makePki(dir);
+        trvns_test::TestPki pki = trvns_test::makeTestPki(dir);
         std::vector<std::pair<std::string, std::string>> servers;
         if (!baseline.empty()) servers.push_back({"before", baseline});
         servers.push_back({"after", server});

@@ -1,62 +1,19 @@
 #include "server_fixture.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <stdexcept>
-#include <thread>
+#include <stdlib.h>
 
 namespace trvns_test {
 
 using namespace trvnamespace;
 
 ServerProcess::ServerProcess(const std::string &database, std::vector<std::string> extraArgs)
-    : database_(database), extraArgs_(std::move(extraArgs)) {}
-
-ServerProcess::~ServerProcess() {
-    if (pid_ > 0) stop(SIGKILL);
-}
-
-void ServerProcess::start() {
-    const TestPki &pki = TestPki::get();
-    std::string portFile = database_ + ".port";
-    removeFile(portFile);
-    pid_ = fork();
-    if (pid_ == 0) {
-        int log = open((database_ + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (log >= 0) dup2(log, 2);
-        std::vector<std::string> args = {TRVNS_NSSERVER, "--listen",   "127.0.0.1:0",    "--cert",
-                                         pki.serverCert, "--key",      pki.serverKey,    "--database",
-                                         database_,      "--port-file", portFile};
-        args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
-        std::vector<char *> argv;
-        for (std::string &arg : args) argv.push_back(&arg[0]);
-        argv.push_back(nullptr);
-        execv(TRVNS_NSSERVER, argv.data());
-        _exit(127);
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while ((port_ = atoi(readFile(portFile).c_str())) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("the server did not start");
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-void ServerProcess::stop(int signal) {
-    if (pid_ <= 0) return;
-    kill(pid_, signal);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-}
+    : ServerLauncher(TRVNS_NSSERVER, TestPki::get().serverCert, TestPki::get().serverKey, database,
+                     std::move(extraArgs)) {}
 
 std::unique_ptr<TRVNamespaceServer::Stub> ServerProcess::stub() const {
     grpc::SslCredentialsOptions tls;
     tls.pem_root_certs = readFile(TestPki::get().caCert);
-    auto channel = grpc::CreateChannel("127.0.0.1:" + std::to_string(port_), grpc::SslCredentials(tls));
+    auto channel = grpc::CreateChannel("127.0.0.1:" + std::to_string(port()), grpc::SslCredentials(tls));
     return TRVNamespaceServer::NewStub(channel);
 }
 

@@ -6,36 +6,24 @@
 
 #include <gtest/gtest.h>
 #include <grpcpp/grpcpp.h>
-#include <sys/types.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "recording_server.h"
+#include "server_process.h"
 #include "test_files.h"
 #include "trvnamespace.grpc.pb.h"
 
 namespace trvns_test {
 
-class ServerProcess {
+// The server of this build, with the test certificates.
+class ServerProcess : public ServerLauncher {
 public:
     // `extraArgs` go to the server after the fixture's own.
     explicit ServerProcess(const std::string &database, std::vector<std::string> extraArgs = {});
-    ~ServerProcess();
-    void start();
-    void stop(int signal);  // and wait for it
-    int port() const { return port_; }
     std::unique_ptr<trvnamespace::TRVNamespaceServer::Stub> stub() const;
-    const std::string &database() const { return database_; }
-    // What the server wrote to its standard error so far.
-    std::string log() const { return readFile(database_ + ".log"); }
-
-private:
-    std::string database_;
-    std::vector<std::string> extraArgs_;
-    pid_t pid_ = -1;
-    int port_ = 0;
 };
 
 class ServerTest : public ::testing::Test {

@@ -15,26 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "test_pki.h"
 #include "trvnamespace.grpc.pb.h"
 
 namespace trvns_test {
-
-// A local CA, a server certificate for 127.0.0.1 and localhost signed by it,
-// a client certificate signed by it, an unrelated CA and a client
-// certificate signed by that one; made once per process with the openssl
-// command.
-struct TestPki {
-    std::string dir;
-    std::string caCert;
-    std::string otherCaCert;
-    std::string serverCert;
-    std::string serverKey;
-    std::string clientCert;
-    std::string clientKey;
-    std::string otherClientCert;
-    std::string otherClientKey;
-    static const TestPki &get();
-};
 
 // Whether the server asks the client for a certificate signed by the
 // test CA during the TLS handshake.

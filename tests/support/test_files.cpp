@@ -12,8 +12,7 @@ namespace trvns_test {
 
 void writeFile(const std::string &path, const std::string &content) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw std::runtime_error("cannot write " + path);
-    file << content;
+    if (!file || !(file << content).flush()) throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string &path) {
@@ -25,7 +24,10 @@ std::string readFile(const std::string &path) {
 
 void removeFile(const std::string &path) { unlink(path.c_str()); }
 
-void copyFile(const std::string &from, const std::string &to) { writeFile(to, readFile(from)); }
+void copyFile(const std::string &from, const std::string &to) {
+    if (access(from.c_str(), R_OK) != 0) throw std::runtime_error("cannot read " + from);
+    writeFile(to, readFile(from));
+}
 
 namespace {
 

@@ -1,4 +1,6 @@
-// Small file helpers for tests that run inside the private mount namespace.
+// Small file helpers for tests and benchmarks that run inside the private
+// mount namespace.  Writing and copying throw std::runtime_error when they
+// fail; reading a missing file gives an empty text.
 #ifndef TRVNS_TEST_FILES_H
 #define TRVNS_TEST_FILES_H
 
