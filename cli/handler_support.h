@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "json_output.h"
+
 namespace cli {
 
 constexpr int kExitUsageError = 1;
@@ -154,11 +156,13 @@ template <typename Operation, typename Success>
 int runCommand(const Context &context, const Outcome &outcome, Operation operation, Success onSuccess) {
     int status = context.session.acquire();
     if (status != 0) {
+        json::recordStatus(outcome.module, status);
         if (outcome.connectFailure != nullptr) printf(outcome.connectFailure, status);
         return status;
     }
     Step step = operation();
     if (!step.reported) {
+        json::recordStatus(outcome.module, step.status);
         if (step.status == 0) {
             onSuccess();
         } else {
