@@ -206,6 +206,7 @@ int CommandScope::finish(int exitStatus) {
         std::string message = trimmed(errors);
         if (message.empty() && !ok && gReport.message != nullptr) message = gReport.message;
         if (message.empty() && !ok) message = lastLine(output);
+        if (message.empty() && !ok) message = "Error: the command failed with exit status " + std::to_string(exitStatus) + ".";
         status["message"] = message;
         status["posix"] = nullptr;
     }
