@@ -93,23 +93,24 @@ json::Json pageFacts(const char *nameSpace, const trvns_listAll_output &result, 
             {"page_size", size},      {"total", total}, {"count", result.count}};
 }
 
-json::Json junctionFacts(const trvns_junction_entry &entry) {
-    return {{"folder", json::text(entry.folderName)},
-            {"name", json::text(entry.junctionName)},
-            {"server", nullptr},
-            {"volume", nullptr},
-            {"path", json::text(entry.targetPath)},
-            {"type", nullptr}};
+// The listing's records carry no server, volume or type of a junction.
+void junctionFacts(const trvns_junction_entry &entry, json::Json &facts) {
+    facts["folder"] = json::text(entry.folderName);
+    facts["name"] = json::text(entry.junctionName);
+    facts["server"] = nullptr;
+    facts["volume"] = nullptr;
+    facts["path"] = json::text(entry.targetPath);
+    facts["type"] = nullptr;
 }
 
-json::Json elementFacts(const trvns_stat_element &element) {
-    json::Json facts = {{"name", json::text(element.name)}};
+void elementFacts(const trvns_stat_element &element, json::Json &facts) {
     if (element.st == nullptr) {
-        facts["kind"] = nullptr;
-        return facts;
+        facts = {{"name", json::text(element.name)}, {"kind", nullptr}};
+        return;
     }
-    facts.update(json::statFacts(*element.st));
-    return facts;
+    if (facts.contains("kind") && facts["kind"].is_null()) facts = json::Json();
+    facts["name"] = json::text(element.name);
+    json::putStatFacts(facts, *element.st);
 }
 
 const char *missingValueLine(int option) {
@@ -210,7 +211,7 @@ int ListDirectoryHandler(int argc, char **argv, const Context &context) {
                     TRVNS_MGMT_freeDirStatout(r);
                     delete r;
                 });
-                streamed.entry = [owned](uint64_t i) { return elementFacts(owned->elements[i]); };
+                streamed.entry = [owned](uint64_t i, json::Json &entry) { elementFacts(owned->elements[i], entry); };
                 json::streamData(std::move(streamed));
                 return;
             }
@@ -269,7 +270,7 @@ int ListAllJunctionsHandler(int argc, char **argv, const Context &context) {
                     freeListAllRows(*r);
                     delete r;
                 });
-                streamed.entry = [owned](uint64_t i) { return junctionFacts(owned->entries[i]); };
+                streamed.entry = [owned](uint64_t i, json::Json &entry) { junctionFacts(owned->entries[i], entry); };
                 json::streamData(std::move(streamed));
                 return;
             }

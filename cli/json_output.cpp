@@ -235,7 +235,11 @@ int CommandScope::finish(int exitStatus) {
         if (pretty) {
             Json all = streamed.head;
             Json &entries = all[streamed.arrayKey] = Json::array();
-            for (uint64_t i = 0; i < streamed.count; ++i) entries.push_back(streamed.entry(i));
+            for (uint64_t i = 0; i < streamed.count; ++i) {
+                Json entry;
+                streamed.entry(i, entry);
+                entries.push_back(std::move(entry));
+            }
             document["data"] = std::move(all);
         } else {
             // The envelope up to the data, the data's own members, then
@@ -249,10 +253,21 @@ int CommandScope::finish(int exitStatus) {
             fputs(head.c_str(), stdout);
             fputs(dump(Json(streamed.arrayKey), -1).c_str(), stdout);
             fputs(":[", stdout);
+            // One serializer into one buffer for all the entries.
+            std::string buffer;
+            nlohmann::detail::serializer<Json> serializer(nlohmann::detail::output_adapter<char>(buffer), ' ',
+                                                          Json::error_handler_t::replace);
+            Json entry;
             for (uint64_t i = 0; i < streamed.count; ++i) {
-                if (i != 0) putc(',', stdout);
-                fputs(dump(streamed.entry(i), -1).c_str(), stdout);
+                if (i != 0) buffer += ',';
+                streamed.entry(i, entry);
+                serializer.dump(entry, false, false, 0);
+                if (buffer.size() >= 1 << 16) {
+                    fwrite(buffer.data(), 1, buffer.size(), stdout);
+                    buffer.clear();
+                }
             }
+            fwrite(buffer.data(), 1, buffer.size(), stdout);
             fputs("]}}\n", stdout);
             fflush(stdout);
             gReport = Report{};
@@ -292,14 +307,18 @@ const char *kindOf(mode_t mode) {
 }
 
 void putTime(Json &facts, const char *name, int64_t seconds) {
-    facts[name] = rfc3339(seconds);
-    facts[std::string(name) + "_epoch"] = seconds;
+    // Neighbouring entries mostly share their times: the text is made
+    // again only when the second differs.
+    Json &text = facts[name];
+    Json &epoch = facts[std::string(name) + "_epoch"];
+    if (epoch.is_number_integer() && epoch.get<int64_t>() == seconds && text.is_string()) return;
+    text = rfc3339(seconds);
+    epoch = seconds;
 }
 
 }  // namespace
 
-Json statFacts(const struct stat &st) {
-    Json facts;
+void putStatFacts(Json &facts, const struct stat &st) {
     facts["kind"] = kindOf(st.st_mode);
     facts["mode"] = static_cast<uint32_t>(st.st_mode & 07777);
     facts["inode"] = static_cast<uint64_t>(st.st_ino);
@@ -312,6 +331,11 @@ Json statFacts(const struct stat &st) {
     putTime(facts, "accessed", st.st_atime);
     putTime(facts, "modified", st.st_mtime);
     putTime(facts, "changed", st.st_ctime);
+}
+
+Json statFacts(const struct stat &st) {
+    Json facts;
+    putStatFacts(facts, st);
     return facts;
 }
 

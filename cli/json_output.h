@@ -56,7 +56,9 @@ struct StreamedData {
     Json head;             // the data's scalar members
     std::string arrayKey;  // the member that holds the entries
     uint64_t count = 0;
-    std::function<Json(uint64_t)> entry;
+    // Fills entry i into `entry`, which is reused from one entry to the
+    // next (its members are assigned, not built anew).
+    std::function<void(uint64_t i, Json &entry)> entry;
 };
 void streamData(StreamedData streamed);
 
@@ -87,6 +89,7 @@ private:
 
 // A stat record's facts, times in RFC 3339 UTC with their epoch seconds.
 Json statFacts(const struct stat &st);
+void putStatFacts(Json &facts, const struct stat &st);
 // "2026-01-02T03:04:05Z"
 std::string rfc3339(int64_t epochSeconds);
 // A C string as JSON: null for a null pointer.
