@@ -219,6 +219,7 @@ int dispatchCommand(int argc, char **argv, const Context &context, bool inBatch)
 }  // namespace
 
 int dispatch(int argc, char **argv) {
+    json::setFormat(json::Format::kText);  // each run chooses afresh
     int taken = json::takeOutputOption(argc, argv);
     if (taken < 0) return kExitUsageError;
     if (taken > 0) {
