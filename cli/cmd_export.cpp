@@ -17,15 +17,15 @@
 #include "handler_support.h"
 #include "help_texts.h"
 #include "messages.h"
+#include "text.h"
+#include "trvnamespace.pb.h"  // the TargetType numbering of the records
 #include "trvns_mgmt.h"
 
 namespace cli {
 namespace {
 
-constexpr char kPathPrefix[] = "/TRVNS/";
 constexpr uint32_t kRootUid = 0;
 constexpr uint32_t kAnyUser = 0xffffffffu;
-constexpr int32_t kNonYarType = 2;  // the wire's target type numbering
 constexpr char kUnsetAttribute[] = "None";  // what create -n sets
 
 const option kExportOptions[] = {
@@ -70,7 +70,7 @@ public:
     explicit Exporter(const char *nameSpace) : nameSpace_(nameSpace) {}
 
     int run() {
-        std::string root = kPathPrefix + nameSpace_;
+        std::string root = trvns::namespaceRoot(nameSpace_);
         line({"create", "-n", nameSpace_});
         int status = cifsAttribute(root);
         if (status == 0) status = trustees(root);
@@ -161,7 +161,7 @@ private:
             std::vector<std::string> words{"create", "-j", "-d", parent, "-n", name};
             if (t.server != nullptr && *t.server != '\0') words.insert(words.end(), {"-s", t.server});
             words.insert(words.end(), {"-v", t.volume ? t.volume : "", "-t", t.path ? t.path : "/", "-T",
-                                       t.type == kNonYarType ? "NON-YAR" : "YAR"});
+                                       t.type == trvnamespace::TARGET_TYPE_NON_YAR ? "NON-YAR" : "YAR"});
             line(words);
         }
         TRVNS_MGMT_freeTargetList(&targets);

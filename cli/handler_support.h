@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "heap_string.h"
 #include "json_output.h"
 
 namespace cli {
@@ -92,10 +93,7 @@ constexpr int kNotAValueOption = -2;
 template <size_t N>
 int takeValue(const ValueOption (&rows)[N], int option, const char *value);
 
-struct FreeDeleter {
-    void operator()(char *text) const { free(text); }
-};
-using HeapString = std::unique_ptr<char, FreeDeleter>;
+using trvns::HeapString;
 
 // stderr message, then the usage, exit status 1.
 int failWithUsage(const char *message, void (*usage)());

@@ -6,42 +6,21 @@
 #include <string>
 
 #include "bounded_file.h"
+#include "ini_file.h"
+#include "text.h"
 
 namespace cli {
 namespace {
 
 constexpr char kTreeKey[] = "x7q.base.tree-name";
-constexpr size_t kTreeKeyLength = sizeof kTreeKey - 1;
+// The longest line read; the rest of a longer line is dropped.
+constexpr size_t kTreeFileLineLimit = 511;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isTrailingJunk(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
 const char *skipBlanks(const char *p) {
     while (isBlank(*p)) ++p;
     return p;
-}
-
-// The tree name of one line of the file, or null when the line is not the
-// tree-name line.  `empty` is set when the key has no value.
-const char *treeValue(const char *line, size_t *length) {
-    if (*line == '\n' || *line == '\r' || *line == '#') return nullptr;
-    const char *p = skipBlanks(line);
-    if (strncmp(p, kTreeKey, kTreeKeyLength) != 0) return nullptr;
-    p = skipBlanks(p + kTreeKeyLength);
-    if (*p != '=') return nullptr;
-    p = skipBlanks(p + 1);
-    size_t n = strlen(p);
-    while (n > 0 && isTrailingJunk(p[n - 1])) --n;
-    *length = n;
-    return p;
-}
-
-char *copyOf(const char *text, size_t length) {
-    char *copy = static_cast<char *>(malloc(length + 1));
-    if (copy == nullptr) return nullptr;
-    memcpy(copy, text, length);
-    copy[length] = '\0';
-    return copy;
 }
 
 }  // namespace
@@ -53,20 +32,18 @@ char *getVelgardTree() {
         printf("ERROR: getVelgardTree: Failed to open %s: %s\n", kVelgardConfigPath, reason.c_str());
         return nullptr;
     }
-    char line[512];
     char *tree = nullptr;
-    size_t offset = 0;
-    while (trvns::nextLinePiece(contents, &offset, line, sizeof line) > 0) {
-        size_t length = 0;
-        const char *value = treeValue(line, &length);
-        if (value == nullptr) continue;
-        if (length == 0) {
-            puts("ERROR: getVelgardTree: Empty tree name found in config file");
-        } else if ((tree = copyOf(value, length)) == nullptr) {
-            printf("ERROR: getVelgardTree: Failed to allocate %zu bytes for tree name\n", length + 1);
-        }
-        break;  // only the first matching line counts
-    }
+    trvns::visitKeyValues(contents, kTreeFileLineLimit, trvns::KeySplit::kFirstEquals,
+                          [&](const std::string &key, const std::string &value) {
+                              if (key != kTreeKey) return true;
+                              if (value.empty()) {
+                                  puts("ERROR: getVelgardTree: Empty tree name found in config file");
+                              } else if ((tree = trvns::mallocCopy(value)) == nullptr) {
+                                  printf("ERROR: getVelgardTree: Failed to allocate %zu bytes for tree name\n",
+                                         value.size() + 1);
+                              }
+                              return false;  // only the first matching line counts
+                          });
     return tree;
 }
 
@@ -127,7 +104,7 @@ char *processUserName(const char *name) {
     const size_t length = strlen(name);
     // Fully qualified dotted names and domain users are already canonical.
     if (name[0] == '.' || strchr(name, '\\') != nullptr) {
-        char *copy = copyOf(name, length);
+        char *copy = trvns::mallocCopy(name, length);
         if (copy == nullptr) printf("ERROR: processUserName: Failed to allocate %zu bytes for name copy\n", length + 1);
         return copy;
     }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "trvns_log.h"
 
@@ -79,6 +80,16 @@ bool readBoundedFile(const char *path, size_t limit, std::string *contents, std:
     if (data.size() > limit) return refuse(path, tooLong(limit), reason);
     *contents = std::move(data);
     return true;
+}
+
+std::string readBoundedFileOrThrow(const std::string &path, size_t limit, const std::string &failure) {
+    std::string contents;
+    std::string reason;
+    bool openFailed = false;
+    if (!readBoundedFile(path.c_str(), limit, &contents, &reason, &openFailed)) {
+        throw std::runtime_error(failure + path + (openFailed ? "" : ": " + reason));
+    }
+    return contents;
 }
 
 size_t nextLinePiece(const std::string &text, size_t *offset, char *line, size_t size) {

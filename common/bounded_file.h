@@ -23,6 +23,12 @@ constexpr size_t kUserTableLimit = size_t{16} << 20;
 bool readBoundedFile(const char *path, size_t limit, std::string *contents, std::string *reason = nullptr,
                      bool *openFailed = nullptr);
 
+// The same read for callers that stop on failure: the contents, or throws
+// std::runtime_error(`failure` + path), followed by ": " and the reason when
+// the file opened but was refused.  A file that cannot be opened keeps the
+// plain line.
+std::string readBoundedFileOrThrow(const std::string &path, size_t limit, const std::string &failure);
+
 // The next piece of `text` from `*offset`, as fgets would read it into a
 // buffer of `size` bytes: at most size - 1 bytes, up to and including a
 // newline, then a NUL.  Returns the number of bytes copied; 0 at the end.

@@ -21,10 +21,11 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 
+#include "bounded_file.h"
+#include "ini_file.h"
 #include "namespace_service.h"
 #include "namespace_store.h"
 #include "uxrlib.h"
@@ -71,39 +72,22 @@ const SettingRow kSettingRows[] = {
 constexpr int kSettingCount = sizeof(kSettingRows) / sizeof(kSettingRows[0]);
 constexpr int kConfigOption = 256, kHelpOption = 257, kVersionOption = 258;
 
-std::string trim(const std::string &text) {
-    size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+// The whole of a configuration or PEM file, with the bounds and refusals of
+// every reader of the toolset (regular files of at most 1 MiB; a refusal is
+// logged).  Throws `what` + path, followed by the reason of a refusal.
+std::string readFile(const std::string &path, const std::string &what = "cannot read ") {
+    return trvns::readBoundedFileOrThrow(path, trvns::kConfigFileLimit, what);
 }
 
-// The [server] section of an INI file.
+// The [server] section of an INI file; the first of repeated keys counts.
 std::map<std::string, std::string> readServerSection(const std::string &path) {
-    std::ifstream file(path);
-    if (!file) throw std::runtime_error("cannot read configuration " + path);
     std::map<std::string, std::string> values;
-    std::string line, section;
-    while (std::getline(file, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-        if (line[0] == '[') {
-            section = trim(line.substr(1, line.find(']') - 1));
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (section == "server" && equals != std::string::npos) {
-            values.emplace(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
-        }
-    }
+    trvns::visitIni(readFile(path, "cannot read configuration "), trvns::kUnlimitedIni,
+                    [&](const std::string &section, const std::string &key, const std::string &value) {
+                        if (section == "server") values.emplace(key, value);
+                        return true;
+                    });
     return values;
-}
-
-std::string readFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot read " + path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 Mode parseArguments(int argc, char **argv, Settings &settings) {

@@ -13,7 +13,8 @@
 namespace nsserver {
 namespace {
 
-constexpr int kFailedToBuild = 5;  // a storage failure, for namespace operations
+// A storage failure of a namespace operation.
+constexpr int kFailedToBuild = trvns::status::kInternalFailure;
 
 // Runs one store operation; its status becomes the reply's retCode.  A
 // storage failure is answered with `failure`, never a broken call.

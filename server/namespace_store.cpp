@@ -14,6 +14,8 @@
 
 #include "printable_text.h"
 #include "status_codes.h"
+#include "text.h"
+#include "wire_numbers.h"
 
 namespace nsserver {
 namespace {
@@ -24,8 +26,10 @@ constexpr size_t kMaxNamespaceLength = 31;
 constexpr char kNamespaceCharacters[] =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_!@#$%&()";
 constexpr int32_t kMaxPageSize = 100000;
-constexpr int kYar = 1;
-constexpr int kNonYar = 2;
+// Target types as the wire numbers them.
+constexpr int kYar = trvnamespace::TARGET_TYPE_YAR;
+constexpr int kNonYar = trvnamespace::TARGET_TYPE_NON_YAR;
+constexpr int kUnknownType = trvnamespace::TARGET_TYPE_UNSET;
 
 const char *const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS namespaces(
@@ -138,13 +142,13 @@ int checkNamespaceName(const std::string &name) {
 int targetTypeCode(const std::string &type) {
     if (type.empty() || strcasecmp(type.c_str(), "YAR") == 0) return kYar;
     if (strcasecmp(type.c_str(), "NON-YAR") == 0) return kNonYar;
-    return 0;
+    return kUnknownType;
 }
 
 void fillMetadata(trvnamespace::Metadata *m, const NamespaceStore::Node &node) {
     m->set_name(node.name);
     m->set_size(node.size);
-    m->set_type(node.kind == NamespaceStore::kFolder ? 1 : 2);
+    m->set_type(node.kind == NamespaceStore::kFolder ? trvns::wire::kMetadataFolder : trvns::wire::kMetadataJunction);
     m->set_filetype(node.kind);
     m->set_nodeid(node.id);
     m->set_createepoch(node.created);
@@ -726,7 +730,7 @@ int NamespaceStore::createJunction(const trvnamespace::CreateJunctionInput &in) 
         status = checkTexts(in.targetserver(), in.targetpath());
         if (status != kOk) return status;
         int type = targetTypeCode(in.targettype());
-        if (type == 0) return kUnsupported;
+        if (type == kUnknownType) return kUnsupported;
         if (type == kNonYar && in.targetserver().empty()) return kInvalidTarget;
         if (childExists(parent.id, in.junctionname())) return kExists;
         Node junction;
@@ -755,7 +759,7 @@ int NamespaceStore::remove(const std::string &path) {
         if (status != kOk) return status;
         if (node.parentId == 0) return kInvalid;  // a namespace is purged, not removed
         if (node.kind == kFolder && db().prepare("SELECT 1 FROM nodes WHERE parent_id = ?").bind(1, node.id).step()) {
-            return kNotPermitted;  // not empty
+            return kNotPermittedOld;  // not empty
         }
         db().prepare("DELETE FROM nodes WHERE id = ?").bind(1, node.id).run();
         if (node.kind == kJunction) countJunction(node, -1);
@@ -962,7 +966,7 @@ int NamespaceStore::listAll(const std::string &nameSpace, int32_t pageNum, int32
         "SELECT dir, name, target_server, target_volume, target_path FROM nodes "
         "WHERE ns_id = ?1 AND kind = 2 AND (dir, name) >= (?2, ?3) ORDER BY dir, name LIMIT ?4 OFFSET ?5");
     rows.bind(1, nsId).bind(2, firstDir).bind(3, firstName).bind(4, limit).bind(5, skip);
-    const std::string prefix = "/TRVNS/" + name;
+    const std::string prefix = trvns::namespaceRoot(name);
     std::string folderName, junctionName, targetPath;
     while (rows.step()) {
         folderName = prefix + rows.text(0);
@@ -1068,7 +1072,7 @@ int NamespaceStore::addVolume(const trvnamespace::AddVolumeEntryInput &in) {
     WriteSession session(*this);
     if (in.volumename().empty() || checkName(in.volumename()) != kOk) return kUnsupported;
     int type = targetTypeCode(in.targettype());
-    if (type == 0) return kInvalidTargetType;
+    if (type == kUnknownType) return kInvalidTargetType;
     if (type == kNonYar && in.servername().empty()) return kWrongTarget;
     if (checkText(in.servername()) != kOk) return kInvalid;
     const std::string typeText = type == kYar ? "YAR" : "NON-YAR";

@@ -7,22 +7,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bounded_file.h"
+#include "ini_file.h"
 
 namespace {
 
 constexpr char kUserTable[] = "/etc/opt/brenvik/qtrvns/uxr-users.conf";
-
-std::string trimmed(const std::string &text) {
-    size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 bool parseUid(const std::string &text, uint32_t *uid) {
     if (text.empty() || !isdigit(static_cast<unsigned char>(text[0]))) return false;
@@ -37,16 +30,14 @@ bool parseUid(const std::string &text, uint32_t *uid) {
 bool lookUpTable(const std::string &name, uint32_t *uid) {
     std::string contents;
     if (!trvns::readBoundedFile(kUserTable, trvns::kUserTableLimit, &contents)) return false;
-    std::istringstream table(contents);
-    std::string line;
-    while (std::getline(table, line)) {
-        std::string entry = trimmed(line);
-        if (entry.empty() || entry[0] == '#') continue;
-        size_t equals = entry.rfind('=');
-        if (equals == std::string::npos) continue;
-        if (trimmed(entry.substr(0, equals)) == name && parseUid(trimmed(entry.substr(equals + 1)), uid)) return true;
-    }
-    return false;
+    // Names such as ".cn=alice.o=org.T=TREE." hold '=': the uid follows the last one.
+    bool found = false;
+    trvns::visitKeyValues(contents, 0, trvns::KeySplit::kLastEquals,
+                          [&](const std::string &key, const std::string &value) {
+                              found = key == name && parseUid(value, uid);
+                              return !found;
+                          });
+    return found;
 }
 
 // "alice" of ".alice.org.TREE.", ".cn=alice.o=org.T=TREE." or "DOM\alice".

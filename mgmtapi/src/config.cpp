@@ -9,6 +9,8 @@
 #include <string>
 
 #include "bounded_file.h"
+#include "ini_file.h"
+#include "text.h"
 #include "trvns_log.h"
 #include "trvns_mgmt.h"
 #include "paths.h"
@@ -17,17 +19,6 @@ namespace {
 
 constexpr size_t kPathBufferSize = 256;
 char gConfigFile[kPathBufferSize] = TRVNS_CLIENT_CONFIG_PATH;
-
-// Trims white space on both ends in place; returns a pointer into the buffer.
-char *trim(char *text) {
-    while (*text && isspace(static_cast<unsigned char>(*text))) ++text;
-    if (*text) {
-        char *end = text + strlen(text) - 1;
-        while (end > text && isspace(static_cast<unsigned char>(*end))) --end;
-        end[1] = '\0';
-    }
-    return text;
-}
 
 struct LevelMask {
     const char *name;
@@ -59,27 +50,10 @@ TRVNS_EXPORT char *getConfigValue(const char *section, const char *key) {
     std::string contents;
     if (!trvns::readBoundedFile(gConfigFile, trvns::kConfigFileLimit, &contents)) return nullptr;
 
-    char currentSection[64] = "";
-    char line[256];
-    char *found = nullptr;
-    size_t offset = 0;
-    size_t length = 0;
-    while (found == nullptr && (length = trvns::nextLinePiece(contents, &offset, line, sizeof line)) > 0) {
-        // A line longer than the buffer is cut here, never read as two.
-        if (line[length - 1] != '\n') trvns::skipRestOfLine(contents, &offset);
-        char *text = trim(line);
-        if (*text == '\0' || *text == '#' || *text == ';') continue;
-        if (*text == '[') {
-            sscanf(text, "[%63[^]]", currentSection);
-            continue;
-        }
-        if (strcmp(currentSection, section) != 0) continue;
-        char keyPart[64];
-        char valuePart[128];
-        if (sscanf(text, "%63[^=]=%127[^\n]", keyPart, valuePart) != 2) continue;
-        if (strcmp(trim(keyPart), key) == 0) found = strdup(trim(valuePart));
-    }
-    return found;
+    // A line longer than 255 characters is cut there, never read as two.
+    std::string value;
+    if (!trvns::findIniValue(contents, trvns::kLibraryIniLimits, section, key, &value)) return nullptr;
+    return trvns::mallocCopy(value);
 }
 
 TRVNS_EXPORT int getLogMask(const char *level) {

@@ -8,13 +8,11 @@
 
 #include "heap_string.h"
 #include "plugin_state.h"
+#include "text.h"
 #include "trvns_log.h"
 #include "trvns_status_codes.h"
 
 namespace {
-
-constexpr char kPathPrefix[] = "/TRVNS";
-constexpr size_t kPathPrefixLength = sizeof kPathPrefix - 1;
 
 using trvns::HeapString;
 
@@ -33,14 +31,6 @@ void markProcessExiting() { gProcessExiting.store(true); }
 // Registered on the first connect, which a program makes from its main.
 void registerExitHandler() {
     std::call_once(gExitHandlerOnce, [] { atexit(markProcessExiting); });
-}
-
-// "/TRVNS" counts as the prefix only as a whole path component: followed by
-// '/' or by the end of the path.  "/TRVNSPT/keep" is a typo, not "/PT/keep".
-bool hasPathPrefix(const char *path) {
-    if (strncmp(path, kPathPrefix, kPathPrefixLength) != 0) return false;
-    char next = path[kPathPrefixLength];
-    return next == '/' || next == '\0';
 }
 
 }  // namespace
@@ -106,11 +96,11 @@ TRVNS_EXPORT int TRVNS_MGMT_connectTrvNS(void) { return connectTrvNS(); }
 TRVNS_EXPORT int TRVNS_MGMT_disconnectTrvNS(void) { return disconnectTrvNS(); }
 
 TRVNS_EXPORT char *getTrimmedPath(const char *path) {
-    if (!hasPathPrefix(path)) {
+    if (!trvns::hasNamespacePrefix(path)) {
         TRVNS_LOG(LOG_WARNING, "Path prefix mismatch for '%s'", path);
         return nullptr;
     }
-    const char *rest = path + kPathPrefixLength;
+    const char *rest = path + trvns::kNamespacePrefixLength;
     bool needsSlash = *rest != '/';
     size_t length = strlen(rest);
     char *trimmed = static_cast<char *>(malloc(length + (needsSlash ? 2 : 1)));

@@ -4,16 +4,19 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
+#include "heap_string.h"
 #include "trvns_log.h"
+#include "trvns_mgmt.h"
 
 namespace {
 
-// The library's configuration reader, looked up at run time: the plug-in is
-// never linked to the library, and an older library or another host simply
-// lacks the optional settings.
-using ConfigReader = char *(*)(const char *section, const char *key);
+// The library's configuration reader (getConfigValue of the public header),
+// looked up at run time: the plug-in is never linked to the library, and an
+// older library or another host simply lacks the optional settings.  The
+// type comes from the header's declaration, so a change of the reader's
+// signature breaks this build rather than the call.
+using ConfigReader = decltype(&getConfigValue);
 constexpr char kLibrarySoname[] = "libtrvnsmgmt.so.1";
 constexpr char kReaderSymbol[] = "getConfigValue";
 constexpr char kSection[] = "nsserver";
@@ -29,11 +32,6 @@ ConfigReader findConfigReader() {
     }
     return reinterpret_cast<ConfigReader>(dlsym(RTLD_DEFAULT, kReaderSymbol));
 }
-
-struct FreeText {
-    void operator()(char *text) const { free(text); }
-};
-using Text = std::unique_ptr<char, FreeText>;
 
 }  // namespace
 
@@ -59,14 +57,14 @@ ClientSettings readClientSettings() {
         TRVNS_LOG(LOG_DEBUG, "no configuration reader in the host, optional settings are not applied");
         return settings;
     }
-    if (Text timeout{reader(kSection, "timeout")}) {
+    if (trvns::HeapString timeout{reader(kSection, "timeout")}) {
         if (!parseTimeout(timeout.get(), &settings.deadline)) {
             TRVNS_LOG(LOG_ERR, "config value nsserver timeout '%s' is not a number of seconds, %lld s is used",
                       timeout.get(), static_cast<long long>(ClientSettings::kDefaultDeadline.count() / 1000));
         }
     }
-    if (Text cert{reader(kSection, "clientcert")}) settings.clientCert = cert.get();
-    if (Text key{reader(kSection, "clientkey")}) settings.clientKey = key.get();
+    if (trvns::HeapString cert{reader(kSection, "clientcert")}) settings.clientCert = cert.get();
+    if (trvns::HeapString key{reader(kSection, "clientkey")}) settings.clientKey = key.get();
     TRVNS_LOG(LOG_DEBUG, "timeout=%g s (0: none), clientcert=%s, clientkey=%s",
               settings.deadline ? settings.deadline->count() / 1000.0 : 0.0, settings.clientCert.c_str(),
               settings.clientKey.c_str());

@@ -5,6 +5,7 @@
 
 #include "intermediate_records.h"
 #include "trvns_log.h"
+#include "text.h"
 
 namespace {
 
@@ -18,13 +19,7 @@ int32_t knownValueOrZero(int value) { return (value == 1 || value == 2) ? value 
 
 }  // namespace
 
-char *copyText(const std::string &text) {
-    char *copy = static_cast<char *>(malloc(text.size() + 1));
-    if (copy == nullptr) return nullptr;
-    memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
-    return copy;
-}
+char *copyText(const std::string &text) { return trvns::mallocCopy(text); }
 
 extern "C" {
 

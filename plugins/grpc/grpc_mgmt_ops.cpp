@@ -20,8 +20,12 @@ namespace {
 constexpr int32_t kStatCallFailed = trvns::status::kStatCallFailed;
 constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
 constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
-constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
+using trvns::status::kInternalFailure;  // also: out of memory
 constexpr int32_t kNotSendable = trvns::status::kInvalidInput;
+constexpr int kInitialReconnectBackoffMs = 250;
+constexpr int kMaxReconnectBackoffMs = 1000;
+constexpr std::chrono::milliseconds kUnusedBeforeLook{250};
+constexpr std::chrono::milliseconds kLookLength{10};
 
 std::string orEmpty(const char *text) { return text ? text : std::string(); }
 
@@ -158,7 +162,7 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
     TRVNS_LOG_AS("TRVNS_GrpcMgmtOps", LOG_DEBUG, "called with server=%s, port=%s, clientCertPath=%s",
                  trvnsOrNull(config->server), trvnsOrNull(config->port), trvnsOrNull(config->clientCertPath));
     grpc::SslCredentialsOptions tls;
-    tls.pem_root_certs = readPemFile(config->clientCertPath);
+    tls.pem_root_certs = readPemCertificates(config->clientCertPath);
     if (settings.clientKey.empty() && !settings.clientCert.empty()) {
         refuseUnpairedClientFile("clientcert", settings.clientCert, "clientkey");
     }
@@ -166,14 +170,20 @@ TRVNS_GrpcMgmtOps::TRVNS_GrpcMgmtOps(trvns_clientConfig *config, const ClientSet
         refuseUnpairedClientFile("clientkey", settings.clientKey, "clientcert");
     }
     if (!settings.clientCert.empty()) {
-        tls.pem_cert_chain = readPemFile(settings.clientCert);
-        tls.pem_private_key = readPemFile(settings.clientKey);
+        tls.pem_cert_chain = readPemCertificates(settings.clientCert);
+        tls.pem_private_key = readPemPrivateKey(settings.clientKey);
     }
     std::string target = std::string(config->server) + ":" + config->port;
     // Replies listing a large folder or page can exceed gRPC's default 4 MiB
     // receive limit; they must arrive, not fail as if the server were down.
     grpc::ChannelArguments arguments;
     arguments.SetMaxReceiveMessageSize(-1);
+    // Between failed connection attempts gRPC waits 1 s, then 1.6 times
+    // longer each time, up to 2 min.  A call waiting for a restarted server
+    // would thus go on waiting seconds after the server is back; the
+    // attempts are kept at most about a second apart instead.
+    arguments.SetInt(GRPC_ARG_INITIAL_RECONNECT_BACKOFF_MS, kInitialReconnectBackoffMs);
+    arguments.SetInt(GRPC_ARG_MAX_RECONNECT_BACKOFF_MS, kMaxReconnectBackoffMs);
     channel_ = grpc::CreateCustomChannel(target, grpc::SslCredentials(tls), arguments);
     stub_ = trvnamespace::TRVNamespaceServer::NewStub(channel_, grpc::StubOptions());
 }
@@ -190,6 +200,35 @@ TRVNS_GrpcMgmtOps::LibraryReference::LibraryReference() { grpc_init(); }
 
 TRVNS_GrpcMgmtOps::LibraryReference::~LibraryReference() { grpc_shutdown_blocking(); }
 
+void TRVNS_GrpcMgmtOps::prepare(grpc::ClientContext &context) {
+    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    if (!answeredBefore_) return;
+    context.set_wait_for_ready(true);
+    // gRPC reads a connection only while something polls it: a call, or
+    // its backup poller every 5 s.  A server that went away while the
+    // connection sat unused is thus found out only by the next call, which
+    // fails ("Socket closed") as its request may have reached the server.
+    // A short look first lets gRPC read the closing; the call then waits
+    // for the new connection.  Calls that follow each other closely skip
+    // the look (it costs about its length when the connection is sound).
+    if (std::chrono::steady_clock::now() - lastCallEnd_ >= kUnusedBeforeLook &&
+        channel_->GetState(false) == GRPC_CHANNEL_READY) {
+        channel_->WaitForStateChange(GRPC_CHANNEL_READY, std::chrono::system_clock::now() + kLookLength);
+    }
+}
+
+void TRVNS_GrpcMgmtOps::noteOutcome(const grpc::Status &status) {
+    lastCallEnd_ = std::chrono::steady_clock::now();
+    if (status.ok()) {
+        answeredBefore_ = true;
+    } else if (answeredBefore_ && status.error_code() == grpc::StatusCode::DEADLINE_EXCEEDED &&
+               channel_->GetState(false) != GRPC_CHANNEL_READY) {
+        answeredBefore_ = false;
+        TRVNS_LOG(LOG_ERR,
+                  "the server was not reached again within the timeout; calls no longer wait for it until it answers");
+    }
+}
+
 template <typename Request, typename Reply>
 int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
                                 const Request &request, Reply &reply, int32_t failed) {
@@ -199,8 +238,9 @@ int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *,
         return kNotSendable;
     }
     grpc::ClientContext context;
-    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    prepare(context);
     const grpc::Status status = (stub_.get()->*rpc)(&context, request, &reply);
+    noteOutcome(status);
     if (status.ok()) return 0;
     logCallFailure(rpcName(request), status, deadline_);
     return failed;
@@ -215,12 +255,13 @@ int32_t TRVNS_GrpcMgmtOps::callEncoded(const char *method, const Request &reques
         return kNotSendable;
     }
     grpc::ClientContext context;
-    if (deadline_) context.set_deadline(std::chrono::system_clock::now() + *deadline_);
+    prepare(context);
     std::string path = methodPath(method);
     grpc::internal::RpcMethod rpc(path.c_str(), grpc::internal::RpcMethod::NORMAL_RPC, channel_);
     const grpc::Status status =
         grpc::internal::BlockingUnaryCall<Request, grpc::ByteBuffer, google::protobuf::MessageLite, grpc::ByteBuffer>(
             channel_.get(), rpc, &context, request, &reply);
+    noteOutcome(status);
     if (status.ok()) return 0;
     logCallFailure(method, status, deadline_);
     return failed;
@@ -266,7 +307,7 @@ int32_t TRVNS_GrpcMgmtOps::objStat(unsigned uid, const std::string &nodeName, Ob
     out->metadata = extractAll<MetadataC>(reply.metadata(), extractMetadata);
     if (out->metadata == nullptr) {
         out->metadataCount = 0;
-        return kNoMemory;
+        return kInternalFailure;
     }
     out->metadataCount = n;
     printObjStatOut(out);
@@ -296,7 +337,7 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     ListAllOutput decoded{0, reply.totaljunctions(), static_cast<int32_t>(count), entries};
     if (!complete || reply.retcode() != 0) {
         freeListAllJunctionsOutput(&decoded);
-        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
     }
     *out = decoded;
     return 0;
@@ -323,10 +364,10 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     DirStatOutput decoded{0, reply.isdir(), static_cast<int64_t>(count), metadata};
     if (!complete || reply.retcode() != 0) {
         freeDirStatOutput(&decoded);
-        return outOfMemory ? kNoMemory : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
     }
     if (decoded.metadata == nullptr) decoded.metadata = allocateArray<MetadataC>(0);
-    if (decoded.metadata == nullptr) return kNoMemory;
+    if (decoded.metadata == nullptr) return kInternalFailure;
     *out = decoded;
     return 0;
 }
@@ -342,7 +383,7 @@ int32_t TRVNS_GrpcMgmtOps::getJunctionTarget(unsigned uid, const std::string &pa
     if (int32_t failed = call(&Stub::GetJunctionTarget, request, reply, kCallFailed)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     TargetC *targets = extractAll<TargetC>(reply.targets(), extractTarget);
-    if (targets == nullptr) return kNoMemory;
+    if (targets == nullptr) return kInternalFailure;
     out->retCode = 0;
     out->count = reply.targets_size();
     out->targets = targets;
@@ -438,7 +479,7 @@ int32_t TRVNS_GrpcMgmtOps::trusteeList(const std::string &userName, const std::s
     trvnamespace::TrusteeListReply reply;
     if (int32_t failed = call(&Stub::TrusteeList, request, reply, kCallFailed)) return failed;
     TrusteeC *trustees = extractAll<TrusteeC>(reply.trustees(), extractTrustee);
-    if (trustees == nullptr) return kNoMemory;
+    if (trustees == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
     out->count = reply.trustees_size();
     out->trustees = trustees;
@@ -468,7 +509,7 @@ int32_t TRVNS_GrpcMgmtOps::getNamespaces(trvns_getNamespaces_input *in, Namespac
     trvnamespace::GetNamespacesReply reply;
     if (int32_t failed = call(&Stub::GetNamespaces, request, reply, kCallFailed)) return failed;
     NamespaceC *namespaces = extractAll<NamespaceC>(reply.namespaces(), extractNamespace);
-    if (namespaces == nullptr) return kNoMemory;
+    if (namespaces == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
     out->count = reply.namespaces_size();
     out->namespaces = namespaces;

@@ -79,6 +79,12 @@ private:
 
     static constexpr int32_t kCallFailed = trvns::status::kNotConnected;
 
+    // A fresh context for one call: the deadline, and whether the call
+    // waits for the connection (see answeredBefore_).
+    void prepare(grpc::ClientContext &context);
+    // Keeps answeredBefore_ up to date with the outcome of a call.
+    void noteOutcome(const grpc::Status &status);
+
     struct LibraryReference {
         LibraryReference();
         ~LibraryReference();
@@ -86,6 +92,15 @@ private:
     // Declared first: taken before the channel exists, given back after it.
     LibraryReference library_;
     std::optional<std::chrono::milliseconds> deadline_;
+    // Set once the server has answered a call on this channel: from then
+    // on a call that finds the connection lost (the server restarts while
+    // a batch holds the client) waits, within its deadline, for gRPC to
+    // connect again instead of failing at once.  A client that never
+    // reached its server keeps failing fast.  Cleared when such a wait ran
+    // out without a connection, so that a server gone for good costs one
+    // deadline, not one per call; set again by the next answer.
+    bool answeredBefore_ = false;
+    std::chrono::steady_clock::time_point lastCallEnd_;
     std::shared_ptr<grpc::Channel> channel_;
     std::unique_ptr<Stub> stub_;
 };

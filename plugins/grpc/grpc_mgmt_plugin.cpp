@@ -9,6 +9,7 @@
 
 #include "trvns_log.h"
 #include "trvns_status_codes.h"
+#include "wire_numbers.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ const std::string kUserName = "root";
 
 constexpr int32_t kClientNotCreated = trvns::status::kMissingConfig;
 constexpr int32_t kNotConnected = trvns::status::kNotConnected;
-constexpr int32_t kNoMemory = trvns::status::kInternalFailure;
+using trvns::status::kInternalFailure;  // also: out of memory
 // The plain target and namespace lists count in 16 bits.
 constexpr int64_t kMaxPlainListCount = std::numeric_limits<uint16_t>::max();
 
@@ -56,7 +57,7 @@ void fillStat(struct stat *st, const MetadataC &m) {
     st->st_dev = 1000;
     st->st_ino = m.nodeId;
     st->st_nlink = 1;
-    st->st_mode = m.type == 1 ? (S_IFDIR | 0600) : 0600;
+    st->st_mode = m.type == trvns::wire::kMetadataFolder ? (S_IFDIR | 0600) : 0600;
     st->st_uid = 0;
     st->st_gid = 0;
     st->st_rdev = 0;
@@ -125,7 +126,7 @@ int32_t GrpcMgmtPlugin::listAll(const char *nameSpace, int pageNum, int pageSize
     auto *result = static_cast<trvns_listAll_output *>(out);
     const int32_t count = reply.record.count;
     auto *entries = static_cast<trvns_junction_entry *>(calloc(count > 0 ? count : 1, sizeof(trvns_junction_entry)));
-    if (entries == nullptr) return kNoMemory;
+    if (entries == nullptr) return kInternalFailure;
     for (int32_t i = 0; i < count; ++i) {
         JunctionListDataC &row = reply.record.entries[i];
         entries[i] = {takeText(row.folderName), takeText(row.junctionName), takeText(row.targetPath)};
@@ -145,7 +146,7 @@ int32_t GrpcMgmtPlugin::dirStat(unsigned uid, const char *path, void *out) {
     if (status != 0) return status;
     const int64_t count = reply.record.elementCount;
     auto *elements = static_cast<trvns_stat_element *>(calloc(count > 0 ? count : 1, sizeof(trvns_stat_element)));
-    if (elements == nullptr) return kNoMemory;
+    if (elements == nullptr) return kInternalFailure;
     // Last to first, giving the intermediate array back as it is used up:
     // a big listing's stat records then take its place.
     for (int64_t i = count - 1; i >= 0; --i) {
@@ -171,7 +172,7 @@ int32_t GrpcMgmtPlugin::getTarget(unsigned uid, const char *path, trvns_target_l
     if (status != 0) return status;
     const int32_t count = plainTargetOrNamespaceCount("targets", reply.record.count);
     auto *targets = static_cast<trvns_target *>(calloc(count > 0 ? count : 1, sizeof(trvns_target)));
-    if (targets == nullptr) return kNoMemory;
+    if (targets == nullptr) return kInternalFailure;
     for (int32_t i = 0; i < count; ++i) {
         const TargetC &t = reply.record.targets[i];
         targets[i].server = dupText(t.server);
@@ -195,7 +196,7 @@ int32_t GrpcMgmtPlugin::getNamespaces(trvns_getNamespaces_input *in, trvns_names
     if (status != 0) return status;
     const int32_t count = plainTargetOrNamespaceCount("namespaces", reply.record.count);
     auto *namespaces = static_cast<trvns_namespace *>(calloc(count > 0 ? count : 1, sizeof(trvns_namespace)));
-    if (namespaces == nullptr) return kNoMemory;
+    if (namespaces == nullptr) return kInternalFailure;
     for (int32_t i = 0; i < count; ++i) {
         const NamespaceC &n = reply.record.namespaces[i];
         namespaces[i].name = dupText(n.name);
@@ -221,7 +222,7 @@ int32_t GrpcMgmtPlugin::getNSCifsAttr(trvns_getNSCifsAttr_input *in, trvns_cifs_
     if (status != 0) return status;
     std::cout << "cifsAttr" << static_cast<const void *>(attr) << std::endl;
     char *copy = copyText(received);
-    if (copy == nullptr) return kNoMemory;
+    if (copy == nullptr) return kInternalFailure;
     if (attr != nullptr) attr->cifsAttr = copy;
     std::cout << "Attr after the extraction to C" << copy << std::endl;
     if (attr == nullptr) free(copy);
@@ -360,7 +361,7 @@ int32_t GrpcMgmtPlugin::trusteeList(unsigned uid, const char *path, trvns_truste
     if (status != 0) return status;
     const int64_t count = reply.record.count;
     auto *trustees = static_cast<trvns_trustee *>(calloc(count > 0 ? count : 1, sizeof(trvns_trustee)));
-    if (trustees == nullptr) return kNoMemory;
+    if (trustees == nullptr) return kInternalFailure;
     for (int64_t i = 0; i < count; ++i) {
         const TrusteeC &t = reply.record.trustees[i];
         trustees[i].name = dupText(t.name);

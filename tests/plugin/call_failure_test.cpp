@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -135,6 +136,34 @@ TEST_F(CallFailure, CallPastTheHostsTimeoutFailsWithItsStatus) {
                                  " failed: DEADLINE_EXCEEDED: Deadline Exceeded (no reply within 0.5 s)"))
             << log().dump();
     }
+}
+
+// A client whose server answered once waits for the connection when it
+// finds it lost; one that never reached its server fails at once.
+TEST_F(CallFailure, OnlyAServerThatAnsweredIsWaitedFor) {
+    auto lost = std::make_unique<RecordingServer>();
+    const std::string port = std::to_string(lost->port());
+    ops().disconnect();
+    hostSettings() = {{"timeout", "0.5"}};
+    ASSERT_EQ(0, connectTo("127.0.0.1", port, TestPki::get().caCert));
+    ASSERT_EQ(0, ops().createDirectory(0, "/NS1/home", 0));
+    lost.reset();  // nothing listens there any more
+    log().clear();
+    // Waits for a reconnection within its deadline, in vain...
+    EXPECT_EQ(112, ops().createDirectory(0, "/NS1/home", 0));
+    EXPECT_EQ(1, log().count("CreateFolder failed: DEADLINE_EXCEEDED")) << log().dump();
+    EXPECT_TRUE(log().contains("the server was not reached again within the timeout")) << log().dump();
+    // ...and so the next call does not wait again.
+    EXPECT_EQ(112, ops().createDirectory(0, "/NS1/home", 0));
+    EXPECT_EQ(1, log().count("CreateFolder failed: UNAVAILABLE")) << log().dump();
+
+    // A new client that never reached a server: every call fails at once.
+    ops().disconnect();
+    ASSERT_EQ(0, connectTo("127.0.0.1", port, TestPki::get().caCert));
+    log().clear();
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(112, ops().createDirectory(0, "/NS1/home", 0));
+    EXPECT_EQ(2, log().count("CreateFolder failed: UNAVAILABLE")) << log().dump();
+    EXPECT_EQ(0, log().count("DEADLINE_EXCEEDED")) << log().dump();
 }
 
 TEST_F(CallFailure, TimeoutThatIsNotANumberKeepsTheDefault) {
