@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "handler_support.h"
 #include "help_texts.h"
+#include "json_output.h"
 #include "messages.h"
 
 namespace cli {
@@ -157,14 +158,21 @@ int runWords(const std::vector<std::string> &words, const Context &context) {
 int runBatch(FILE *in, const BatchSettings &settings, const Context &context) {
     BatchReader reader(in);
     BatchCommand command;
-    int status = 0;
+    int lastFailure = 0;  // with --force the batch ends with the last failure's status
     while (reader.next(command)) {
         const bool blank = command.problem == BatchCommand::kNone &&
                            command.split.result == SplitWords::kComplete && command.split.words.empty();
         if (blank) continue;
-        status = refuseCommand(command) ? kExitUsageError : runWords(command.split.words, context);
+        bool refused;
+        {
+            json::CommandScope scope("batch-command");  // a refused line has a document of its own
+            refused = refuseCommand(command);
+            if (refused) scope.finish(kExitUsageError);
+        }
+        int status = refused ? kExitUsageError : runWords(command.split.words, context);
         fflush(stdout);  // each command's output before the next one's, and before its failure line
         if (status == 0) continue;
+        lastFailure = status;
         fprintf(stderr, msg::kCommandFailed, settings.file, command.firstLine);
         if (!settings.force || command.problem == BatchCommand::kTooLong) return status;
     }
@@ -172,20 +180,27 @@ int runBatch(FILE *in, const BatchSettings &settings, const Context &context) {
         fprintf(stderr, msg::kCannotReadBatch, settings.file, strerror(errno));
         return kExitUsageError;
     }
-    return status;
+    return lastFailure;
 }
 
 }  // namespace
 
 int BatchHandler(int argc, char **argv, const Context &) {
     BatchSettings settings;
-    int exitStatus = parseBatchArguments(argc, argv, settings);
-    if (exitStatus >= 0) return exitStatus;
-    bool fromStandardInput = strcmp(settings.file, kStandardInput) == 0;
-    FILE *in = fromStandardInput ? stdin : fopen(settings.file, "re");
-    if (in == nullptr) {
-        fprintf(stderr, msg::kCannotOpenBatch, settings.file, strerror(errno));
-        return kExitUsageError;
+    bool fromStandardInput = false;
+    FILE *in = nullptr;
+    {
+        // The batch's own words have a document when they fail (or ask for
+        // help); its commands have one each.
+        json::CommandScope scope("batch");
+        int exitStatus = parseBatchArguments(argc, argv, settings);
+        if (exitStatus >= 0) return scope.finish(exitStatus);
+        fromStandardInput = strcmp(settings.file, kStandardInput) == 0;
+        in = fromStandardInput ? stdin : fopen(settings.file, "re");
+        if (in == nullptr) {
+            fprintf(stderr, msg::kCannotOpenBatch, settings.file, strerror(errno));
+            return scope.finish(kExitUsageError);
+        }
     }
     int status;
     {

@@ -116,7 +116,12 @@ int GetCifsAttrHandler(int argc, char **argv, const Context &context) {
             printf(msg::kGetCifsTuple, args.nameSpace, static_cast<int>(args.uid));
             return TRVNS_MGMT_getNSCifsAttr(&in, &attr);
         },
-        [&] { printf(msg::kCifsAttrs, attr.cifsAttr ? attr.cifsAttr : ""); });
+        [&] {
+            printf(msg::kCifsAttrs, attr.cifsAttr ? attr.cifsAttr : "");
+            if (json::active()) {
+                json::data() = {{"namespace", args.nameSpace}, {"uid", args.uid}, {"cifs_attribute", json::text(attr.cifsAttr)}};
+            }
+        });
     TRVNS_MGMT_freeCifsAttr(&attr);
     return commandStatus;
 }
@@ -128,6 +133,7 @@ int SetCifsAttrHandler(int argc, char **argv, const Context &context) {
 
     trvns_setNSCifsAttr_input in{TRVNS_MGMT_API_VERSION, args.uid, const_cast<char *>(args.nameSpace), 0};
     trvns_cifs_attr attr{const_cast<char *>(args.attr)};
+    if (json::active()) json::data() = {{"namespace", args.nameSpace}, {"uid", args.uid}, {"cifs_attribute", args.attr}};
     return runCommand(
         context, kSetOutcome,
         [&] {

@@ -65,6 +65,7 @@ int CreateFolderHandler(int argc, char **argv, const Context &context) {
     if (!hasVisibleCharacter(path)) return fail(msg::kInvalidDirectoryName);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::createDirectoryUsage);
 
+    if (json::active()) json::data() = {{"path", path}};
     return runCommand(
         context, kFolderOutcome, [&] { return TRVNS_MGMT_createDirectory(path, 0); },
         [&] { printf(msg::kDirectoryCreated, path); });
@@ -109,6 +110,10 @@ int CreateJunctionHandler(int argc, char **argv, const Context &context) {
     }
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::createJunctionUsage);
 
+    if (json::active()) {
+        json::data() = {{"folder", directory}, {"name", name},       {"server", server},
+                        {"volume", volume},    {"path", targetPath}, {"type", targetType}};
+    }
     return runCommand(
         context, kJunctionOutcome,
         [&] { return TRVNS_MGMT_createJunction(directory, name, server, volume, targetPath, targetType, 0); },

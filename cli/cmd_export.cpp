@@ -223,6 +223,7 @@ int ExportHandler(int argc, char **argv, const Context &context) {
 
     int status = context.session.acquire();
     if (status != 0) {
+        json::recordStatus(TRVNS_MODULE_NAMESPACE, status);
         fprintf(stderr, msg::kServerConnectFailed, status);
         return status;
     }
@@ -232,7 +233,26 @@ int ExportHandler(int argc, char **argv, const Context &context) {
         status = exporter.run();
     }
     context.session.release();
-    return status != 0 ? status : writeExport(file, exporter.text());
+    if (status != 0) {
+        json::recordStatus(TRVNS_MODULE_NAMESPACE, status);
+        return status;
+    }
+    // In a JSON format the commands travel in the document unless a file
+    // was named.
+    int written = json::active() && file == nullptr ? 0 : writeExport(file, exporter.text());
+    if (written == 0 && json::active()) {
+        json::recordStatus(TRVNS_MODULE_NAMESPACE, 0);
+        json::Json lines = json::Json::array();
+        const std::string &text = exporter.text();
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            lines.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        json::data() = {{"namespace", nameSpace}, {"file", json::text(file)}, {"commands", std::move(lines)}};
+    }
+    return written;
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "commands.h"
 #include "handler_support.h"
@@ -75,6 +76,43 @@ void freeListAllRows(trvns_listAll_output &result) {
     free(result.entries);
 }
 
+// The page facts that the text listing shows in its heading line.
+json::Json pageFacts(const char *nameSpace, const trvns_listAll_output &result, int32_t pageNum, int32_t pageSize) {
+    const int64_t total = result.totalJunctions;
+    int64_t page = 1;
+    int64_t pages = 1;
+    int64_t size = result.count;
+    if (pageNum != 0 && pageSize != 0) {
+        page = pageNum;
+        pages = (total + pageSize - 1) / pageSize;
+        size = pageSize;
+    } else if (pageSize > 0) {
+        pages = (total + pageSize - 1) / pageSize;
+    }
+    return {{"namespace", nameSpace}, {"page", page},   {"pages", pages},
+            {"page_size", size},      {"total", total}, {"count", result.count}};
+}
+
+// The listing's records carry no server, volume or type of a junction.
+void junctionFacts(const trvns_junction_entry &entry, json::Json &facts) {
+    facts["folder"] = json::text(entry.folderName);
+    facts["name"] = json::text(entry.junctionName);
+    facts["server"] = nullptr;
+    facts["volume"] = nullptr;
+    facts["path"] = json::text(entry.targetPath);
+    facts["type"] = nullptr;
+}
+
+void elementFacts(const trvns_stat_element &element, json::Json &facts) {
+    if (element.st == nullptr) {
+        facts = {{"name", json::text(element.name)}, {"kind", nullptr}};
+        return;
+    }
+    if (facts.contains("kind") && facts["kind"].is_null()) facts = json::Json();
+    facts["name"] = json::text(element.name);
+    json::putStatFacts(facts, *element.st);
+}
+
 const char *missingValueLine(int option) {
     switch (option) {
     case 'p': return msg::kPagenumMissing;
@@ -98,7 +136,13 @@ int ObjStatHandler(int argc, char **argv, const Context &context) {
     return runCommand(
         context, kObjStatOutcome, [&] { return TRVNS_MGMT_objStat(0, parsed.path, &result); },
         [&] {
-            printObjStatout(&result);
+            if (json::active()) {
+                json::Json facts = {{"path", parsed.path}, {"count", result.count}, {"flags", result.flags}};
+                facts.update(json::statFacts(result.st));
+                json::data() = std::move(facts);
+            } else {
+                printObjStatout(&result);
+            }
             TRVNS_MGMT_freeObjStatout(&result);
         });
 }
@@ -136,6 +180,7 @@ int ListDirectoryHandler(int argc, char **argv, const Context &context) {
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::listDirectoryUsage);
 
     trvns_dirStat_output result{};
+    if (json::active()) json::data() = {{"path", path}, {"user", user}};
     return runCommand(
         context, kDirStatOutcome,
         [&]() -> Step {
@@ -155,6 +200,21 @@ int ListDirectoryHandler(int argc, char **argv, const Context &context) {
             return TRVNS_MGMT_dirStat(uid, path, &result);
         },
         [&] {
+            if (json::active()) {
+                // Written entry by entry once the document goes out; the
+                // record is freed after that.
+                json::StreamedData streamed;
+                streamed.head = {{"path", path}, {"user", user}, {"count", result.count}, {"flags", result.flags}};
+                streamed.arrayKey = "entries";
+                streamed.count = result.elements != nullptr ? result.count : 0;
+                std::shared_ptr<trvns_dirStat_output> owned(new trvns_dirStat_output(result), [](trvns_dirStat_output *r) {
+                    TRVNS_MGMT_freeDirStatout(r);
+                    delete r;
+                });
+                streamed.entry = [owned](uint64_t i, json::Json &entry) { elementFacts(owned->elements[i], entry); };
+                json::streamData(std::move(streamed));
+                return;
+            }
             printDirStatout(&result);
             TRVNS_MGMT_freeDirStatout(&result);
         });
@@ -201,6 +261,19 @@ int ListAllJunctionsHandler(int argc, char **argv, const Context &context) {
         context, kListAllOutcome,
         [&] { return TRVNS_MGMT_listAll(nameSpace, pageNum.value, pageSize.value, &result); },
         [&] {
+            if (json::active()) {
+                json::StreamedData streamed;
+                streamed.head = pageFacts(nameSpace, result, pageNum.value, pageSize.value);
+                streamed.arrayKey = "junctions";
+                streamed.count = result.entries != nullptr && result.count > 0 ? result.count : 0;
+                std::shared_ptr<trvns_listAll_output> owned(new trvns_listAll_output(result), [](trvns_listAll_output *r) {
+                    freeListAllRows(*r);
+                    delete r;
+                });
+                streamed.entry = [owned](uint64_t i, json::Json &entry) { junctionFacts(owned->entries[i], entry); };
+                json::streamData(std::move(streamed));
+                return;
+            }
             if (result.count == 0) printf(msg::kNoJunctions, 0);
             printListAllJunctionsout(&result, pageNum.value, pageSize.value);
             freeListAllRows(result);
@@ -219,6 +292,7 @@ int ListJunctionsHandler(int argc, char **argv, const Context &context) {
         context, kListJunctionsOutcome,
         [&] {
             printf(msg::kListingJunctionsAt, parsed.path);
+            if (json::active()) json::data() = {{"path", parsed.path}};
             return TRVNS_MGMT_listJunctions(parsed.path, nullptr, 0);
         },
         nothingToPrint);

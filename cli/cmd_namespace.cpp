@@ -69,6 +69,15 @@ uint32_t uidFromText(const char *text) {
     return static_cast<uint32_t>(value);
 }
 
+// The uid as a number for the JSON result; null when it is not one.
+json::Json uidFact(const char *text) {
+    errno = 0;
+    char *end = nullptr;
+    unsigned long value = strtoul(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value > UINT32_MAX) return nullptr;
+    return static_cast<uint32_t>(value);
+}
+
 // What tells deletenamespace and salvagenamespace apart.
 struct UidNameCommand {
     void (*usage)();
@@ -140,7 +149,7 @@ int runUidNameCommand(const UidNameCommand &command, int argc, char **argv, cons
     printf(msg::kUidLine, uidText);
     printf(msg::kNameLine, name);
     printf(msg::kOutputFormat, format.name());
-
+    if (json::active()) json::data() = {{"name", name}, {"uid", uidFact(uidText)}};
     return runCommand(
         context, command.outcome,
         [&] {
@@ -175,9 +184,13 @@ Answer readAnswer(Confirmation confirmation) {
 }
 
 Answer askPurgeConfirmation(Confirmation confirmation) {
-    puts(msg::kPurgeNote);
-    fputs(msg::kPurgePrompt, stdout);
-    fflush(stdout);
+    // Standard output in text mode; in a JSON format it carries only the
+    // document, so the question goes to standard error.
+    FILE *out = json::promptStream();
+    fputs(msg::kPurgeNote, out);
+    fputc('\n', out);
+    fputs(msg::kPurgePrompt, out);
+    fflush(out);
     return readAnswer(confirmation);
 }
 
@@ -227,6 +240,7 @@ int CreateNamespaceHandler(int argc, char **argv, const Context &context) {
     trvns_createNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), 0,
                                    const_cast<char *>(kUnsetAttribute), const_cast<char *>(kUnsetAttribute),
                                    kCreateOptions};
+    if (json::active()) json::data() = {{"name", name}};
     return runCommand(
         context, kCreateOutcome, [&] { return TRVNS_MGMT_createNamespace(&in); },
         [&] { printf(msg::kNamespaceCreated, name); });
@@ -278,6 +292,7 @@ int PurgeNamespaceHandler(int argc, char **argv, const Context &context) {
     }
 
     trvns_purgeNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), uidFromText("0"), 0};
+    if (json::active()) json::data() = {{"name", name}};
     return runCommand(
         context, kPurgeOutcome, [&] { return TRVNS_MGMT_purgeNamespace(&in); },
         [&] { printf(msg::kPurged, name); });
@@ -290,7 +305,22 @@ int ListNamespacesHandler(int /*argc*/, char ** /*argv*/, const Context &context
     return runCommand(
         context, kListOutcome, [&] { return TRVNS_MGMT_getNamespaces(&in, &list); },
         [&] {
-            printNamespaceList(&list);
+            if (json::active()) {
+                json::Json namespaces = json::Json::array();
+                for (uint16_t i = 0; i < list.count && list.namespaces != nullptr; ++i) {
+                    const trvns_namespace &n = list.namespaces[i];
+                    namespaces.push_back({{"name", json::text(n.name)},
+                                          {"flags", n.flags},
+                                          {"number1", n.number1},
+                                          {"number2", n.number2},
+                                          {"number3", n.number3},
+                                          {"cifs_attribute", json::text(n.cifsAttr)},
+                                          {"trvns_attribute", json::text(n.trvnsAttr)}});
+                }
+                json::data() = {{"count", list.count}, {"namespaces", std::move(namespaces)}};
+            } else {
+                printNamespaceList(&list);
+            }
             TRVNS_MGMT_freeNamespaceList(&list);
         });
 }

@@ -71,6 +71,7 @@ int DeleteHandler(int argc, char **argv, const Context &context) {
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::deleteUsage);
     if (strlen(path) > kMaxDeletePathLength) return fail(msg::kInvalidPathPassedIn);
 
+    if (json::active()) json::data() = {{"path", path}};
     return runCommand(
         context, kDeleteOutcome, [&] { return TRVNS_MGMT_remove(path, 0); }, [&] { printf(msg::kDeleted, path); });
 }
@@ -107,6 +108,7 @@ int RenameHandler(int argc, char **argv, const Context &context) {
     if (!hasVisibleCharacter(oldPath)) return fail(msg::kInvalidSource);
     if (!hasVisibleCharacter(newName)) return fail(msg::kInvalidDestination);
 
+    if (json::active()) json::data() = {{"path", oldPath}, {"new_name", newName}};
     return runCommand(
         context, kRenameOutcome, [&] { return TRVNS_MGMT_rename(oldPath, newName, 0); },
         [&] { printf(msg::kRenamed, oldPath); });
@@ -139,6 +141,7 @@ int MoveHandler(int argc, char **argv, const Context &context) {
     if (!hasVisibleCharacter(target)) return fail(msg::kInvalidTarget);
     if (optind < argc) return failWithUsage(msg::kUnexpectedArguments, help::moveUsage);
 
+    if (json::active()) json::data() = {{"source", source}, {"target", target}};
     return runCommand(
         context, kMoveOutcome, [&] { return TRVNS_MGMT_move(source, target, 0); },
         [&] { printf(msg::kMoved, source); });
@@ -171,7 +174,17 @@ int GetTargetHandler(int argc, char **argv, const Context &context) {
     return runCommand(
         context, kGetTargetOutcome, [&] { return TRVNS_MGMT_getTarget(kAnyUser, path, &targets, 0); },
         [&] {
-            printTargets(path, targets);
+            if (json::active()) {
+                json::Json list = json::Json::array();
+                for (uint16_t i = 0; i < targets.count && targets.targets != nullptr; ++i) {
+                    const trvns_target &t = targets.targets[i];
+                    list.push_back({{"server", json::text(t.server)}, {"volume", json::text(t.volume)},
+                                    {"path", json::text(t.path)}, {"type", t.type}, {"status", t.status}});
+                }
+                json::data() = {{"path", path}, {"targets", std::move(list)}};
+            } else {
+                printTargets(path, targets);
+            }
             TRVNS_MGMT_freeTargetList(&targets);
         });
 }

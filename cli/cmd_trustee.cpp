@@ -71,6 +71,7 @@ int runTrusteeCommand(const TrusteeCommand &command, int argc, char **argv, cons
     }
 
     trvns_trustee trustee{canonical.get(), nullptr, 0, 0};
+    if (json::active()) json::data() = {{"path", path}, {"trustee", canonical.get()}, {"name_given", name}};
     return runCommand(
         context, command.outcome, [&] { return command.operation(path, &trustee, 0); },
         [&] { printf(command.success, canonical.get(), path); });
@@ -103,7 +104,17 @@ int TrusteeListHandler(int argc, char **argv, const Context &context) {
             return TRVNS_MGMT_trusteeList(path, &list, 0);  // frees the list itself on failure
         },
         [&] {
-            printTrusteeList(&list);
+            if (json::active()) {
+                json::Json trustees = json::Json::array();
+                for (uint64_t i = 0; i < list.count && list.trustees != nullptr; ++i) {
+                    const trvns_trustee &t = list.trustees[i];
+                    trustees.push_back({{"name", json::text(t.name)}, {"guid", json::text(t.guid)},
+                                        {"type", t.type}, {"rights", t.rights}});
+                }
+                json::data() = {{"path", path}, {"count", list.count}, {"trustees", std::move(trustees)}};
+            } else {
+                printTrusteeList(&list);
+            }
             TRVNS_MGMT_freeTrusteeList(&list);
         });
 }

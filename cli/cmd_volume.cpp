@@ -80,6 +80,10 @@ int VolumeAddHandler(int argc, char **argv, const Context &context) {
 
     trvns_addVolumeEntry_input in{const_cast<char *>(volume), const_cast<char *>(server), const_cast<char *>(type),
                                   const_cast<char *>(nameSpace)};
+    if (json::active()) {
+        json::data() = {{"volume", volume}, {"server", json::text(in.serverName)}, {"type", json::text(in.targetType)},
+                        {"namespace", json::text(in.nameSpace)}};
+    }
     return runCommand(
         context, kAddOutcome, [&] { return TRVNS_MGMT_addVolumeEntry(&in); },
         [&] { printf(msg::kVolumeAdded, volume); });
@@ -102,6 +106,10 @@ int VolumeModifyHandler(int argc, char **argv, const Context &context) {
 
     trvns_modifyVolumeEntry_input in{const_cast<char *>(oldName), const_cast<char *>(newName),
                                      const_cast<char *>(server), const_cast<char *>(type)};
+    if (json::active()) {
+        json::data() = {{"old_name", oldName}, {"new_name", newName}, {"server", json::text(in.serverName)},
+                        {"type", json::text(in.targetType)}};
+    }
     return runCommand(
         context, kModifyOutcome, [&] { return TRVNS_MGMT_modifyVolumeEntry(&in); },
         [&] { printf(msg::kVolumeModified, oldName, newName); });
@@ -119,6 +127,9 @@ int VolumeRemoveHandler(int argc, char **argv, const Context &context) {
 
     trvns_removeVolumeEntry_input in{const_cast<char *>(volume), const_cast<char *>(server),
                                      const_cast<char *>(type)};
+    if (json::active()) {
+        json::data() = {{"volume", volume}, {"server", json::text(in.serverName)}, {"type", json::text(in.targetType)}};
+    }
     return runCommand(
         context, kRemoveOutcome, [&] { return TRVNS_MGMT_removeVolumeEntry(&in); },
         [&] { printf(msg::kVolumeRemoved, volume); });

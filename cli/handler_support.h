@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "heap_string.h"
+#include "json_output.h"
 
 namespace cli {
 
@@ -153,11 +154,13 @@ template <typename Operation, typename Success>
 int runCommand(const Context &context, const Outcome &outcome, Operation operation, Success onSuccess) {
     int status = context.session.acquire();
     if (status != 0) {
+        json::recordStatus(outcome.module, status);
         if (outcome.connectFailure != nullptr) printf(outcome.connectFailure, status);
         return status;
     }
     Step step = operation();
     if (!step.reported) {
+        json::recordStatus(outcome.module, step.status);
         if (step.status == 0) {
             onSuccess();
         } else {

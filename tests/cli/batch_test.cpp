@@ -110,7 +110,7 @@ TEST_F(Batch, PrintsWhatEachCommandPrintsAlone) {
          "create -n LATE\n",
          {},
          {{1, {"create", "-n", "NS1"}}, {2, {"create", "-h"}}, {3, {"delete", "-p"}}}},
-        {"--force goes on and exits with the last status",
+        {"--force goes on and exits with the last failure's status",
          "create -d /TRVNS/NX/a\n"
          "create -n NS1\n"
          "create -n NS1\n"
@@ -120,11 +120,19 @@ TEST_F(Batch, PrintsWhatEachCommandPrintsAlone) {
           {2, {"create", "-n", "NS1"}},
           {3, {"create", "-n", "NS1"}},
           {4, {"move", "-s", "/TRVNS/NS1/x", "-t", "/TRVNS/NS1"}}}},
-        {"--force ends well when the last command does",
+        {"--force still fails when only an earlier command did",
          "nosuchcommand\n"
          "create -n NS1\n",
          {"--force"},
          {{1, {"nosuchcommand"}}, {2, {"create", "-n", "NS1"}}}},
+        {"--force: an earlier failure's status outlives a later success",
+         "create -n NS1\n"
+         "create -n NS1\n"
+         "create -d /TRVNS/NX/a\n"
+         "list -n\n",
+         {"--force"},
+         {{1, {"create", "-n", "NS1"}}, {2, {"create", "-n", "NS1"}}, {3, {"create", "-d", "/TRVNS/NX/a"}},
+          {4, {"list", "-n"}}}},
     };
     for (const BatchCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -136,8 +144,9 @@ TEST_F(Batch, PrintsWhatEachCommandPrintsAlone) {
             RunResult alone = cli(step.args);
             out += alone.out;
             err += alone.err;
-            status = alone.status;
-            if (status != 0) err += "Command failed " + file + ":" + std::to_string(step.line) + "\n";
+            // The batch ends with the status of the last command that failed.
+            if (alone.status != 0) status = alone.status;
+            if (alone.status != 0) err += "Command failed " + file + ":" + std::to_string(step.line) + "\n";
         }
 
         freshServer();
@@ -205,7 +214,7 @@ TEST_F(Batch, RefusesCommandsItCannotHold) {
         int status;
     } cases[] = {
         {"a NUL byte", std::string("create -d /TRVNS/NS1/a") + '\0' + "b\nlist -n\n", listed, ":1\n",
-         "Error: NUL byte in a batch command.\n", 0},
+         "Error: NUL byte in a batch command.\n", 1},
         {"one long line", "list -n\ncreate -d /TRVNS/" + std::string(3 << 20, 'y') + "\nlist -n\n", listed,
          ":2\n", tooLong, 1},
         {"a quoted word over many lines", "list -n\n\ncreate -d '" + quotedLines + "'\nlist -n\n", listed,
@@ -304,7 +313,7 @@ TEST_F(Batch, PurgeIsNeverAnsweredByTheBatchsOwnLines) {
     EXPECT_EQ(kListed, cli({"list", "-n"}).out);
 
     RunResult forced = detached("--batch - --force", "purge -n NS1\nyes\nlist -n\n");
-    EXPECT_EQ(0, forced.status);
+    EXPECT_EQ(1, forced.status);  // the refused line, though the last one succeeded
     EXPECT_NE(std::string::npos, forced.err.find("Error: Unknown command 'yes'.\nCommand failed -:2\n"));
     EXPECT_EQ(kListed, cli({"list", "-n"}).out);
 

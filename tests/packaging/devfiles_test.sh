@@ -22,6 +22,8 @@ DESTDIR=$tree cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$tree/usr/local
 libdir=$(dirname "$(find "$prefix" -name 'libtrvnsmgmt.so' | head -1)")
 [[ -f $prefix/include/trvns_mgmt.h ]] || fail "header not installed"
+schema=$prefix/share/qtrvns-mgmt/json/qtrvns-mgmt-output.schema.json
+python3 -c 'import json, sys; json.load(open(sys.argv[1]))' "$schema" || fail "JSON Schema not installed"
 
 echo "-- symbol versions"
 header_names=$(grep -oE '^TRVNS_(EXPORT|PRINTER_API) [^(]*\(' "$prefix/include/trvns_mgmt.h" |
