@@ -72,22 +72,15 @@ int run(int argc, char **argv) {
         return 2;
     }
     const long entries = atol(argv[3]);
-    char pattern[] = "/tmp/trvns-bench.XXXXXX";
-    const std::string scratch = mkdtemp(pattern);
-    Pki pki = makePki("/etc/opt/brenvik/qtrvns/bench-pki");
-    const std::string database = scratch + "/ns.db";
-    Server server(argv[1], pki, database);
-    writeClientFiles(server.port(), pki.caCert);
-
-    std::vector<Build> builds = buildsFromArguments(4, argc, argv, scratch);
-    const Build &build = builds[0];
+    Stage stage(argc, argv);
+    const Build &build = stage.builds[0];
     const int ns = build.plugins->fd();
     for (const char *setup : {"create -n MEM", "create -d /TRVNS/MEM/big"}) {
         if (runMeasured(words(build.program, setup), ns).status != 0) fail(std::string("setup failed: ") + setup);
     }
-    fillFolder(database, entries);
+    fillFolder(stage.server.database(), entries);
 
-    const std::string out = scratch + "/out";
+    const std::string out = stage.scratch + "/out";
     printf("JSON against text output, %ld junctions, median of %d interleaved runs (%s)\n", entries, kRuns,
            build.name.c_str());
     printf("  %-26s %-6s %9s %9s %10s\n", "", "format", "wall ms", "peak MiB", "out MiB");
@@ -113,12 +106,11 @@ int run(int argc, char **argv) {
         within = within && w[1] <= 1.2 * w[0] && r[1] <= 1.1 * r[0];
     }
     printf("%s\n", within ? "within 1.2x wall and 1.1x peak RSS" : "OUTSIDE 1.2x wall or 1.1x peak RSS");
-    builds.clear();
-    std::string cleanup = "rm -rf " + scratch;
-    return system(cleanup.c_str()) == 0 && within ? 0 : 1;
+    const int finished = stage.finish();
+    return finished == 0 && within ? 0 : 1;
 }
 
 }  // namespace
 }  // namespace trvns_bench
 
-int main(int argc, char **argv) { return trvns_bench::run(argc, argv); }
+int main(int argc, char **argv) { return trvns_bench::runDriver(trvns_bench::run, argc, argv); }
