@@ -17,7 +17,7 @@
 namespace cli {
 namespace {
 
-constexpr int kInvalidArgumentExit = trvns::status::kInvalidInput;  // create's own validation status
+using trvns::status::kInvalidInput;  // also: create's own validation status
 constexpr size_t kMinNameLength = 2;
 constexpr size_t kMaxNameLength = 31;
 constexpr char kNameCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_!@#$%&()";
@@ -221,20 +221,20 @@ int CreateNamespaceHandler(int argc, char **argv, const Context &context) {
     }
     if (optind < argc) {
         failWithUsage(msg::kUnexpectedArguments, help::createNamespaceUsage);
-        return kInvalidArgumentExit;
+        return kInvalidInput;
     }
     if (name == nullptr) {
         failWithUsage(msg::kAllMandatory, help::createNamespaceUsage);
-        return kInvalidArgumentExit;
+        return kInvalidInput;
     }
     size_t length = strlen(name);
     if (length < kMinNameLength || length > kMaxNameLength) {
         printError(msg::kNamespaceLength);
-        return kInvalidArgumentExit;
+        return kInvalidInput;
     }
     if (!validNamespaceCharacters(name)) {
         printError(msg::kNamespaceCharacters);
-        return kInvalidArgumentExit;
+        return kInvalidInput;
     }
 
     trvns_createNamespace_input in{TRVNS_MGMT_API_VERSION, const_cast<char *>(name), 0,

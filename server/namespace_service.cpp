@@ -14,12 +14,12 @@ namespace nsserver {
 namespace {
 
 // A storage failure of a namespace operation.
-constexpr int kFailedToBuild = trvns::status::kInternalFailure;
+using trvns::status::kInternalFailure;  // also: a reply that could not be built
 
 // Runs one store operation; its status becomes the reply's retCode.  A
 // storage failure is answered with `failure`, never a broken call.
 template <typename Reply, typename Operation>
-grpc::Status answer(Reply *reply, Operation operation, int failure = kFailedToBuild) {
+grpc::Status answer(Reply *reply, Operation operation, int failure = kInternalFailure) {
     int status;
     try {
         status = operation();
@@ -39,7 +39,7 @@ grpc::Status answer(Reply *reply, Operation operation, int failure = kFailedToBu
 // The same for a change request, which also leaves its audit line.
 template <typename Reply, typename Operation>
 grpc::Status change(const grpc::ServerContext *context, const char *rpc, const AuditFields &fields, Reply *reply,
-                    Operation operation, int failure = kFailedToBuild) {
+                    Operation operation, int failure = kInternalFailure) {
     grpc::Status status = answer(reply, operation, failure);
     writeAuditLine(*context, rpc, fields, reply->retcode());
     return status;
@@ -169,7 +169,7 @@ void NamespaceService::answerListAll(const grpc::ByteBuffer &request, grpc::Byte
             &total);
     } catch (const std::exception &error) {
         fprintf(stderr, "trvns-nsserver: %s\n", error.what());
-        status = kFailedToBuild;
+        status = kInternalFailure;
     }
     if (status != kOk) {
         encoded.clear();

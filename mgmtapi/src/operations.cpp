@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr int kNoPlugin = trvns::status::kNoPlugin;
-constexpr int kBadPath = trvns::status::kBadPath;
-constexpr int kInvalidInput = trvns::status::kInvalidInput;
-constexpr int kInitServiceVersionMismatch = trvns::status::kVersionMismatch;
+using trvns::status::kBadPath;
+using trvns::status::kInvalidInput;
+using trvns::status::kNoPlugin;
+using trvns::status::kVersionMismatch;
 
 using trvns::HeapString;
 
@@ -260,7 +260,7 @@ TRVNS_EXPORT int TRVNS_MGMT_salvageNamespace(trvns_salvageNamespace_input *in) {
 }
 
 TRVNS_EXPORT int TRVNS_MGMT_initService(trvns_initService_input *in, trvns_initService_output *out) {
-    return withVersionedRecord(__func__, "initService", in, kInitServiceVersionMismatch,
+    return withVersionedRecord(__func__, "initService", in, kVersionMismatch,
                                [&](const trvns_mgmtPluginOps &ops) { return ops.initService(in, out); });
 }
 

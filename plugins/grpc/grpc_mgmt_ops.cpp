@@ -17,11 +17,12 @@
 
 namespace {
 
-constexpr int32_t kStatCallFailed = trvns::status::kStatCallFailed;
-constexpr int32_t kInitServiceCallFailed = trvns::status::kNoPlugin;
-constexpr int32_t kBadPageValue = trvns::status::kBadPageValue;
+using trvns::status::kBadPageValue;
 using trvns::status::kInternalFailure;  // also: out of memory
-constexpr int32_t kNotSendable = trvns::status::kInvalidInput;
+using trvns::status::kInvalidInput;    // a request that cannot be sent
+using trvns::status::kNoPlugin;        // also: a failed initService call
+using trvns::status::kNotConnected;    // a call that failed
+using trvns::status::kStatCallFailed;
 constexpr int kInitialReconnectBackoffMs = 250;
 constexpr int kMaxReconnectBackoffMs = 1000;
 constexpr std::chrono::milliseconds kUnusedBeforeLook{250};
@@ -235,7 +236,7 @@ int32_t TRVNS_GrpcMgmtOps::call(grpc::Status (Stub::*rpc)(grpc::ClientContext *,
     std::string field;
     if (!textsAreSendable(request, &field)) {
         logNotSendable(rpcName(request), field);
-        return kNotSendable;
+        return kInvalidInput;
     }
     grpc::ClientContext context;
     prepare(context);
@@ -252,7 +253,7 @@ int32_t TRVNS_GrpcMgmtOps::callEncoded(const char *method, const Request &reques
     std::string field;
     if (!textsAreSendable(request, &field)) {
         logNotSendable(method, field);
-        return kNotSendable;
+        return kInvalidInput;
     }
     grpc::ClientContext context;
     prepare(context);
@@ -321,7 +322,7 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     request.set_pagenum(pageNum);
     request.set_pagesize(pageSize);
     grpc::ByteBuffer encoded;
-    if (int32_t failed = callEncoded("ListAll", request, encoded, kCallFailed)) return failed;
+    if (int32_t failed = callEncoded("ListAll", request, encoded, kNotConnected)) return failed;
     trvnamespace::ListAllReply reply;  // every field but the junctions
     JunctionListDataC *entries = nullptr;
     size_t count = 0, capacity = 0;
@@ -337,7 +338,7 @@ int32_t TRVNS_GrpcMgmtOps::listAll(const char *nameSpace, int pageNum, int pageS
     ListAllOutput decoded{0, reply.totaljunctions(), static_cast<int32_t>(count), entries};
     if (!complete || reply.retcode() != 0) {
         freeListAllJunctionsOutput(&decoded);
-        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kNotConnected;
     }
     *out = decoded;
     return 0;
@@ -349,7 +350,7 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     request.set_foldername(folderName);
     request.set_uid(uid);
     grpc::ByteBuffer encoded;
-    if (int32_t failed = callEncoded("DirStat", request, encoded, kCallFailed)) return failed;
+    if (int32_t failed = callEncoded("DirStat", request, encoded, kNotConnected)) return failed;
     trvnamespace::DirStatReply reply;  // every field but the entries
     MetadataC *metadata = nullptr;
     size_t count = 0, capacity = 0;
@@ -364,7 +365,7 @@ int32_t TRVNS_GrpcMgmtOps::dirStat(unsigned uid, const std::string &folderName, 
     DirStatOutput decoded{0, reply.isdir(), static_cast<int64_t>(count), metadata};
     if (!complete || reply.retcode() != 0) {
         freeDirStatOutput(&decoded);
-        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kCallFailed;
+        return outOfMemory ? kInternalFailure : complete ? reply.retcode() : kNotConnected;
     }
     if (decoded.metadata == nullptr) decoded.metadata = allocateArray<MetadataC>(0);
     if (decoded.metadata == nullptr) return kInternalFailure;
@@ -380,7 +381,7 @@ int32_t TRVNS_GrpcMgmtOps::getJunctionTarget(unsigned uid, const std::string &pa
     request.set_options(options);
     request.set_uid(uid);
     trvnamespace::GetJunctionTargetReply reply;
-    if (int32_t failed = call(&Stub::GetJunctionTarget, request, reply, kCallFailed)) return failed;
+    if (int32_t failed = call(&Stub::GetJunctionTarget, request, reply, kNotConnected)) return failed;
     if (reply.retcode() != 0) return reply.retcode();
     TargetC *targets = extractAll<TargetC>(reply.targets(), extractTarget);
     if (targets == nullptr) return kInternalFailure;
@@ -477,7 +478,7 @@ int32_t TRVNS_GrpcMgmtOps::trusteeList(const std::string &userName, const std::s
     trvnamespace::TrusteeListInput request;
     request.set_path(path);
     trvnamespace::TrusteeListReply reply;
-    if (int32_t failed = call(&Stub::TrusteeList, request, reply, kCallFailed)) return failed;
+    if (int32_t failed = call(&Stub::TrusteeList, request, reply, kNotConnected)) return failed;
     TrusteeC *trustees = extractAll<TrusteeC>(reply.trustees(), extractTrustee);
     if (trustees == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
@@ -507,7 +508,7 @@ int32_t TRVNS_GrpcMgmtOps::getNamespaces(trvns_getNamespaces_input *in, Namespac
     request.set_uid(in->uid);
     request.set_options(in->options);
     trvnamespace::GetNamespacesReply reply;
-    if (int32_t failed = call(&Stub::GetNamespaces, request, reply, kCallFailed)) return failed;
+    if (int32_t failed = call(&Stub::GetNamespaces, request, reply, kNotConnected)) return failed;
     NamespaceC *namespaces = extractAll<NamespaceC>(reply.namespaces(), extractNamespace);
     if (namespaces == nullptr) return kInternalFailure;
     out->retCode = reply.retcode();
@@ -535,7 +536,7 @@ int32_t TRVNS_GrpcMgmtOps::getNSCifsAttr(trvns_getNSCifsAttr_input *in, std::str
     request.set_uid(in->uid);
     request.set_options(in->options);
     trvnamespace::GetNSCifsAttrReply reply;
-    if (int32_t failed = call(&Stub::GetNSCifsAttr, request, reply, kCallFailed)) return failed;
+    if (int32_t failed = call(&Stub::GetNSCifsAttr, request, reply, kNotConnected)) return failed;
     cifsAttr = reply.cifsattr();
     return reply.retcode();
 }
@@ -618,5 +619,5 @@ int32_t TRVNS_GrpcMgmtOps::initService(trvns_initService_input *in, trvns_initSe
     trvnamespace::InitServiceInput request;
     request.set_principal(orEmpty(in->principal));
     request.set_options(in->options);
-    return callForRetCode(&Stub::InitService, request, kInitServiceCallFailed);
+    return callForRetCode(&Stub::InitService, request, kNoPlugin);
 }

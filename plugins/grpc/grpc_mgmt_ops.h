@@ -70,14 +70,13 @@ private:
     // call itself fails.
     template <typename Reply, typename Request>
     int32_t callForRetCode(grpc::Status (Stub::*rpc)(grpc::ClientContext *, const Request &, Reply *),
-                           const Request &request, int32_t failed = kCallFailed);
+                           const Request &request, int32_t failed = trvns::status::kNotConnected);
 
     // One unary call whose reply stays encoded, for replies that can be
     // large; true when the gRPC status is OK.
     template <typename Request>
     int32_t callEncoded(const char *method, const Request &request, grpc::ByteBuffer &reply, int32_t failed);
 
-    static constexpr int32_t kCallFailed = trvns::status::kNotConnected;
 
     // A fresh context for one call: the deadline, and whether the call
     // waits for the connection (see answeredBefore_).

@@ -16,8 +16,8 @@ namespace {
 // Every client operation that takes a user name gets this one.
 const std::string kUserName = "root";
 
-constexpr int32_t kClientNotCreated = trvns::status::kMissingConfig;
-constexpr int32_t kNotConnected = trvns::status::kNotConnected;
+using trvns::status::kMissingConfig;  // no client: its settings are incomplete
+using trvns::status::kNotConnected;
 using trvns::status::kInternalFailure;  // also: out of memory
 // The plain target and namespace lists count in 16 bits.
 constexpr int64_t kMaxPlainListCount = std::numeric_limits<uint16_t>::max();
@@ -93,7 +93,7 @@ int32_t GrpcMgmtPlugin::connect(trvns_clientConfig *config) {
         TRVNS_LOG(LOG_ERR, "%s", failure.what());
         return kNotConnected;
     }
-    return client_ ? 0 : kClientNotCreated;
+    return client_ ? 0 : kMissingConfig;
 }
 
 int32_t GrpcMgmtPlugin::disconnect() {

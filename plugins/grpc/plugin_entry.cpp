@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int32_t kInvalidInput = trvns::status::kInvalidInput;
-constexpr int32_t kInternalFailure = trvns::status::kInternalFailure;
+using trvns::status::kInvalidInput;
+using trvns::status::kInternalFailure;
 
 // Constructed at load and never destroyed: gRPC may still run at exit.
 GrpcMgmtPlugin &adapter() {
