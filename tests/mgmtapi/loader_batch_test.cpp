@@ -49,7 +49,9 @@ bool watcherCaughtUp() {
     std::string name = "catch-up-" + std::to_string(++round) + ".so";
     writeFile("/opt/brenvik/" + name, "not a plug-in\n");
     std::rename(("/opt/brenvik/" + name).c_str(), (kPluginDir + name).c_str());
-    bool seen = programLog().waitFor("dlopen(" + std::string(kPluginDir) + name + ") failed");
+    // A bound on a hang only: after a thousand installs a loaded machine
+    // may take a while to work through the watcher's events.
+    bool seen = programLog().waitFor("dlopen(" + std::string(kPluginDir) + name + ") failed", std::chrono::seconds(90));
     removeFile(kPluginDir + name);
     return seen;
 }
